@@ -1,0 +1,114 @@
+// The desktop hardware model: every register of the emulated display
+// controller lives in one of these globals. The setters write them; the
+// software compositor reads them and nothing else.
+#ifndef ZKT_LOWLEVELWIN_H
+#define ZKT_LOWLEVELWIN_H
+
+#include <atomic>
+#include <cstddef>
+
+#include "lowlevel/zkt_lowLevel.h"
+
+struct SDL_Surface;
+struct SDL_Thread;
+
+struct RGBLayerRegion {
+    u32 bEnable;
+    u32 bShow;
+    u16 usBlendMode; // 0 = region 5's defaults, 1 = colour key then alpha, other = alpha only
+    u16 usAlpha;     // 0..15
+    u16 usStartX, usEndX;
+    u16 usStartY, usEndY;
+};
+static_assert(sizeof(RGBLayerRegion) == 20, "RGBLayerRegion layout");
+
+struct YUVPlane {
+    u32 bEnable;
+    u16 usStartX, usStartY, usEndX;
+    u16 usBottomEndY;
+    u16 usSplitY;
+    u16 usLineWidth;
+    u32 ulTopOffset, ulBottomOffset;
+    u32 bTopMirrorH, bTopMirrorV, bBottomMirrorH, bBottomMirrorV;
+};
+static_assert(offsetof(YUVPlane, ulTopOffset) == 16, "YUVPlane layout");
+static_assert(sizeof(YUVPlane) == 40, "YUVPlane layout");
+
+struct YUVScaler {
+    u16 usHScale, usVScale; // source step in 1/1024 per output pixel / line
+};
+static_assert(sizeof(YUVScaler) == 4, "YUVScaler layout");
+
+struct CursorLayer {
+    u16 usX, usY;
+    u32 bEnable;
+    u32 bLarge; // 64x64 when set, else 32x32
+    u32 ulColor1, ulColor0;
+    u32 ulBitmapOffset;
+};
+static_assert(sizeof(CursorLayer) == 24, "CursorLayer layout");
+
+// The command queue header, shared without a lock between the main thread
+// and the second-core thread. ulPending is changed from both sides.
+struct DualCoreItemHdr {
+    u32 ulWriteIndex;
+    u32 ulReadIndex;
+    std::atomic<u32> ulPending;
+    u32 ulCapacity;
+    u32 ulSentCount;
+    std::atomic<u32> ulProcessedCount;
+    u32 *pWriteBuffer;
+    u32 *pReadBuffer;
+};
+
+#define ZKT_DUALCORE_CAPACITY 1000u
+#define ZKT_MAX_OUT_W 720
+#define ZKT_MAX_OUT_H 576
+
+extern u8 *g_GP2X_VIDEO_BASE_PTR;
+extern u8 *g_pGP2X_DUALCORE_MEM;
+extern SDL_Surface *g_Screen;
+extern u32 g_ulDISPLAY_MODE;
+extern s32 g_nScreenSizeX, g_nScreenSizeY;
+extern s32 g_nColorBitDepth;
+extern u32 g_ulRGBVideoMemOffset;
+extern u32 g_ulRGBColorTable[256];
+extern u32 g_ulRegionColorKey;
+extern RGBLayerRegion g_RGBLayerRegion[5];
+extern YUVPlane g_YUVPlane[2];
+extern YUVScaler g_YUVScaler[4];
+extern u32 g_bYUVFirstPlanePriority;
+extern s8 g_sMLC_HUECb_A[4], g_sMLC_HUECb_B[4], g_sMLC_HUECr_A[4], g_sMLC_HUECr_B[4];
+extern s8 g_scYUVBrightness;
+extern u8 g_ucYUVContrast;
+extern CursorLayer g_cursorLayer;
+extern u32 g_bOSDLayerEnable;
+extern u32 g_ulOSDHeaderOddField, g_ulOSDHeaderEvenField;
+extern u32 g_ulOSDPalette[256];
+extern u32 g_bSPULayerEnable;
+extern u32 g_bSPUonTopOfOSDLayer;
+extern u32 g_bSPUHighlight;
+extern u32 g_ulSPUBaseCmdMemOffset;
+extern u32 g_ulSPUHighlightInfoMemOffset;
+extern u32 g_ulSPUColorPalette[16];
+extern u32 g_bEnableGamma;
+extern u32 g_ulGammaTable[256];
+extern u32 g_bGP2XBatteryLEDState;
+extern u32 g_bSaveOnDisk;
+extern char g_strSaveFilePath[272];
+extern s32 g_nDiskWriteFrameID;
+extern u32 g_ulGP2X_FRAME_COUNT;
+extern u32 g_ulGP2XInputStateWinGUI;
+extern u8 g_ucByteWriteOnPlane[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
+extern SDL_Thread *g_ThreadId;
+extern DualCoreItemHdr g_dualCoreItemHdr;
+extern u32 g_ulDualCoreMsg[ZKT_DUALCORE_CAPACITY];
+
+// RGB layer source size per display mode (0..32).
+extern const s32 g_nModeSizeX[33];
+extern const s32 g_nModeSizeY[33];
+
+// Takes at most one pending window event; see ZKT_GetGP2XInputState.
+u32 ZKT_WinReadSDLEvent(u32 bGP2XMode, u32 *pButtons, u16 *pType, u16 *pCode, u32 *pValue);
+
+#endif
