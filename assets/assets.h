@@ -11,4 +11,15 @@
 
 // Add one VORN_ASSET line per embedded asset, grouped by its generator.
 
+// Main part: backgrounds (360x288 YUY2), logo dissolve map (360x150, one
+// byte per pixel) and the text overlay's glyphs (layout in textfont.h).
+VORN_ASSET(BMP_YUV1)
+VORN_ASSET(BMP_YUV2)
+VORN_ASSET(BMP_YUV3)
+VORN_ASSET(BMP_YUV4)
+VORN_ASSET(BMP_YUV5)
+VORN_ASSET(BMP_YUV6)
+VORN_ASSET(BMP_VORNLOGO)
+VORN_ASSET(BMP_TEXTFONT)
+
 #endif

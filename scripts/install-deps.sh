@@ -4,7 +4,7 @@
 set -euo pipefail
 PKGS=(cmake g++ make pkg-config libsdl1.2-dev libmikmod-dev libgtest-dev libbenchmark-dev
       xvfb xauth imagemagick sox openmpt123 xmp python3 python3-pil clang
-      binutils-arm-none-eabi libunicorn-dev)
+      binutils-arm-none-eabi libunicorn-dev libfreetype-dev fonts-dejavu-core)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
