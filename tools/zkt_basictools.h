@@ -32,6 +32,28 @@ s32 _intcosFast1024(s32 angle, s32 period);
 
 // ---- Memory block operations ----
 
+// Byte copy and fill that switch to 32-bit words where the addresses allow.
+// Both work forwards; overlapping ranges are not supported.
+void ZKT_MEMCPY(void *dst, const void *src, u32 n);
+void ZKT_MEMSET(void *dst, s32 value, u32 n);   // low 8 bits of value
+
+// Whole-word fill of a 4-byte-aligned destination: n / 4 words, the last
+// n % 4 bytes are left alone. Returns the address after the last word.
+u32 *ZKT_FAST_MEMSET(void *dst, u32 value, u32 n);
+
+// Whole-word copy, source first: n / 4 words, the last n % 4 bytes are not
+// copied.
+void ZKT_MEMORY_XFER_32BIT_FUNC(const void *src, void *dst, u32 n);
+
+// Places a packed bit rectangle (rows of (width + 7) / 8 bytes, bit 0 first)
+// at bit bitOffset of dst, bitPitch bits per destination row.
+void ZKT_BLKMEMCPY(void *dst, u32 bitOffset, u32 bitPitch, const void *src, u32 width, u32 height);
+
+// As ZKT_BLKMEMCPY, but even source rows go to dstEven and odd ones to
+// dstOdd, each destination with its own row counter (two interlaced fields).
+void ZKT_BLKMEMCPY_INTERLACE(void *dstEven, void *dstOdd, u32 bitOffset, u32 bitPitch, const void *src,
+                             u32 width, u32 height);
+
 // ---- end of memory block operations ----
 
 // ---- Sorting and random numbers ----
