@@ -22,4 +22,7 @@ VORN_ASSET(BMP_YUV6)
 VORN_ASSET(BMP_VORNLOGO)
 VORN_ASSET(BMP_TEXTFONT)
 
+// zktlogo_gen: the splash logo, 16-bit little-endian run-length codes.
+VORN_ASSET(BMP_ZKT_LOGO)
+
 #endif
