@@ -1,10 +1,90 @@
-// Temporary stand-ins for functions whose subsystems have not landed yet,
-// grouped by subsystem. Delete a group when the real functions arrive.
-#include "lowlevel/desktop/zkt_lowLevelWin.h"
+// Stand-ins for subsystems that are still being built, so that the runtime
+// links and runs its real loop meanwhile. Each subsystem deletes its block
+// here when it lands.
+#include "runtime/pending.h"
 
-// ---- API state and video memory ----
-u32 ZKT_GetVideoBasePtr(u32 **ppBase)
+#include <SDL/SDL.h>
+#include <cstdio>
+#include <cstring>
+
+#include "assets/assets.h"
+#include "tools/zkt_lowLevelCommon.h"
+
+// ---- configuration file ----
+s32 ZKT_ParseConfig(const char *) { return 0; }
+
+// ---- volume control, tiny menu and presentation clock ----
+static u32 s_ulTimerOrigin = 0;
+u32 ZKT_TMV_Vol_Initialize(u32, u32) { return 0; }
+u32 ZKT_TMV_TinyMenu_Initialize(u32, u32) { return 0; }
+u32 ZKT_TMV_Vol_GetVolume() { return 96; }
+u32 ZKT_TMV_HandleVolAndTinyMenu(u32, u32) { return 0; }
+u32 ZKT_TMV_TinyMenu_GetState() { return 0; }
+u32 ZKT_TMV_Start_Absolute_Timer()
 {
-    *ppBase = reinterpret_cast<u32 *>(g_GP2X_VIDEO_BASE_PTR);
+    ZKT_GetTime(&s_ulTimerOrigin);
     return 0;
+}
+u32 ZKT_TMV_Retrieve_Absolute_Timer()
+{
+    u32 now;
+    ZKT_GetTime(&now);
+    return now - s_ulTimerOrigin;
+}
+
+// ---- embedded music ----
+MREADER g_MainMusic;
+static const u8 *s_pMusic = nullptr;
+static u32 s_ulMusicLength = 0;
+void IncMikMod_LoadMainMusic()
+{
+    static const u8 empty[1] = {0};
+    s_pMusic = empty;
+    s_ulMusicLength = 0;
+}
+void IncMikMod_PrepareMainMusicMREADER()
+{
+    std::memset(&g_MainMusic, 0, sizeof g_MainMusic);
+    g_MainMusic.Seek = [](MREADER *, long, int) { return 1; };
+    g_MainMusic.Tell = [](MREADER *) { return 0L; };
+    g_MainMusic.Read = [](MREADER *, void *, size_t) -> BOOL { return 0; };
+    g_MainMusic.Get = [](MREADER *) { return (int)EOF; };
+    g_MainMusic.Eof = [](MREADER *) -> BOOL { return 1; };
+}
+u32 IncMikMod_WriteMainMusic()
+{
+    FILE *f = std::fopen("Amber Drift.it", "wb");
+    if (!f) {
+        std::printf("Error: could not write on disk.\n");
+        return 0;
+    }
+    std::fwrite(s_pMusic, 1, s_ulMusicLength, f);
+    std::fclose(f);
+    std::printf("Music saved -- Enjoy!!!\n");
+    return 1;
+}
+
+// ---- main part ----
+u32 ZKT_DP_TestPart_Reset() { return 1; }
+u32 ZKT_DP_TestPart_Init(u32) { return 1; }
+u32 ZKT_DP_TestPart_Paint(u32, u32, u32) { return 0; }
+
+// ---- window icon ----
+extern const u8 DEMOICON[4096] = {};
+extern const u32 DEMOICON_LEN = 4096;
+
+// ---- second core and device services ----
+u32 ZKT_DualCoreStart() { return 0; }
+u32 ZKT_DualCoreStop() { return 0; }
+u32 ZKT_GetCPUClock(u32 *pMHz)
+{
+    *pMHz = 199;
+    return 0;
+}
+u32 ZKT_SetCPUClock(u32) { return 2; }
+
+// ---- compositor ----
+void ZKT_LowLevelAPI_SoftRender()
+{
+    SDL_Delay(2);
 }

@@ -14,4 +14,4 @@ ctest --test-dir build --output-on-failure -j"$JOBS"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON -DVORN_BENCH=OFF
 cmake --build build-asan -j"$JOBS"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$JOBS"
+  ctest --test-dir build-asan --output-on-failure -j"$JOBS" -LE slow

@@ -110,5 +110,18 @@ extern const s32 g_nModeSizeY[33];
 
 // Takes at most one pending window event; see ZKT_GetGP2XInputState.
 u32 ZKT_WinReadSDLEvent(u32 bGP2XMode, u32 *pButtons, u16 *pType, u16 *pCode, u32 *pValue);
+// The button bits of an SDL key symbol, and its Linux input key code (0 when
+// the key is not in the table).
+u32 ZKT_WinButtonMaskForKey(u32 key);
+u32 ZKT_WinDeviceCodeForKey(u32 key);
+
+// The model's clock. Normally SDL's tick counter and SDL_Delay; a program
+// that drives time itself (frame capture, tests) installs its own pair.
+extern u32 (*g_pfnZKTClock)();
+extern void (*g_pfnZKTSleep)(u32 ms);
+u32 ZKT_Clock();
+void ZKT_Sleep(u32 ms);
+// Restarts the vertical-sync pacing as at start-up.
+void ZKT_ResetVSyncPacing();
 
 #endif
