@@ -128,6 +128,8 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
     u32 ulMode = 0;
     if (!platform->bDesktop)
         ulMode = ulSavedMode <= 4 ? 0 : (ulSavedMode <= 18 ? 12 : 26);
+    if (platform->nDisplayMode >= 0)
+        ulMode = (u32)platform->nDisplayMode;
     Trace("ZKT_SetDisplayMode");
     ZKT_SetDisplayMode(ulMode, 16);
     if (!platform->bDesktop && ulSavedMode >= 5)
@@ -148,6 +150,10 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
     // 12.
     u32 lcd = platform->bDesktop || ulSavedMode <= 4 ? 1 : 0;
     u32 pal = !platform->bDesktop && ulSavedMode >= 19 ? 1 : 0;
+    if (platform->nDisplayMode >= 0) {
+        lcd = ulMode <= 4 ? 1 : 0;
+        pal = ulMode >= 19 ? 1 : 0;
+    }
     Trace("ZKT_TMV_Vol_Initialize");
     ZKT_TMV_Vol_Initialize(lcd, pal);
     Trace("ZKT_TMV_TinyMenu_Initialize");

@@ -28,6 +28,8 @@ static_assert(sizeof(DEMO_START_POINT) == 8, "two words per start point");
 #define DEMO_END_MS 126000u
 
 extern const DEMO_START_POINT g_DemoStartPoints[DEMO_START_POINT_COUNT];
+// The presentation's two parts, in table order.
+extern const DEMO_PART g_DemoParts[DEMO_PART_COUNT];
 
 // What differs between the two builds; the entry point fills it in.
 struct DEMO_PLATFORM {
@@ -35,6 +37,7 @@ struct DEMO_PLATFORM {
     u32 bDesktop;             // window icon, compositor and extra player updates
     MDRIVER *pSoundDriver;    // libmikmod output driver
     u32 ulMixFreq;            // mixing rate in Hz
+    s32 nDisplayMode;         // -1: the build's own choice; else this mode (capture)
     // Optional: called once per round after the frame is shown, with the
     // demo time of that round (frame capture uses it); null in the product.
     void (*pfnFrameDone)(u32 t);

@@ -71,7 +71,7 @@ int RunDemo(std::vector<const char *> args, void (*trace)(const char *), MDRIVER
     g_pfnZKTSleep = NoSleep;
     s_round = 0;
     s_now = s_times.empty() ? 0 : s_times[0];
-    DEMO_PLATFORM platform = {"Vorn.exe [/?] [/music]", 1, driver, 44100, NextRound};
+    DEMO_PLATFORM platform = {"Vorn.exe [/?] [/music]", 1, driver, 44100, -1, NextRound};
     args.insert(args.begin(), "Vorn.exe");
     return DEMO_Main((int)args.size(), const_cast<char **>(args.data()), kParts, &platform);
 }
