@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "assets/assets.h"
+#include "lowlevel/desktop/zkt_lowLevelWin.h"
 #include "tools/zkt_lowLevelCommon.h"
 
 // ---- configuration file ----
@@ -82,6 +83,12 @@ u32 ZKT_GetCPUClock(u32 *pMHz)
     return 0;
 }
 u32 ZKT_SetCPUClock(u32) { return 2; }
+u32 ZKT_SaveOnDisk(u32 bEnable, const char *path)
+{
+    g_bSaveOnDisk = bEnable;
+    std::snprintf(g_strSaveFilePath, sizeof g_strSaveFilePath, "%s", path);
+    return 2;
+}
 
 // ---- compositor ----
 void ZKT_LowLevelAPI_SoftRender()
