@@ -11,6 +11,7 @@
 #include "runtime/pending.h"
 #include "tools/zkt_basictools.h"
 #include "tools/zkt_lowLevelCommon.h"
+#include "ui/zkt_tinymenu_vol.h"
 
 void (*g_pfnDemoTrace)(const char *step) = nullptr;
 

@@ -10,28 +10,14 @@
 #include "assets/assets.h"
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
 #include "tools/zkt_lowLevelCommon.h"
+#include "ui/zkt_tinymenu_vol.h"
 
 // ---- configuration file ----
 s32 ZKT_ParseConfig(const char *) { return 0; }
 
-// ---- volume control, tiny menu and presentation clock ----
-static u32 s_ulTimerOrigin = 0;
-u32 ZKT_TMV_Vol_Initialize(u32, u32) { return 0; }
-u32 ZKT_TMV_TinyMenu_Initialize(u32, u32) { return 0; }
-u32 ZKT_TMV_Vol_GetVolume() { return 96; }
-u32 ZKT_TMV_HandleVolAndTinyMenu(u32, u32) { return 0; }
-u32 ZKT_TMV_TinyMenu_GetState() { return 0; }
-u32 ZKT_TMV_Start_Absolute_Timer()
-{
-    ZKT_GetTime(&s_ulTimerOrigin);
-    return 0;
-}
-u32 ZKT_TMV_Retrieve_Absolute_Timer()
-{
-    u32 now;
-    ZKT_GetTime(&now);
-    return now - s_ulTimerOrigin;
-}
+// ---- music glue for the volume control and the tiny menu ----
+void TinyMenu_VolumeUpdate() { Player_SetVolume((SWORD)ZKT_TMV_Vol_GetVolume()); }
+void TinyMenu_TogglePause(int) { Player_TogglePause(); }
 
 // ---- embedded music ----
 MREADER g_MainMusic;

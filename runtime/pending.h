@@ -10,14 +10,9 @@
 // Configuration file.
 s32 ZKT_ParseConfig(const char *name);
 
-// Volume control, tiny menu and the presentation clock.
-u32 ZKT_TMV_Vol_Initialize(u32 lcd, u32 pal);
-u32 ZKT_TMV_TinyMenu_Initialize(u32 lcd, u32 pal);
-u32 ZKT_TMV_Vol_GetVolume();
-u32 ZKT_TMV_HandleVolAndTinyMenu(u32 input, u32 previousInput);
-u32 ZKT_TMV_TinyMenu_GetState();
-u32 ZKT_TMV_Start_Absolute_Timer();
-u32 ZKT_TMV_Retrieve_Absolute_Timer();
+// Glue through which the volume control and the tiny menu act on the player.
+void TinyMenu_VolumeUpdate();
+void TinyMenu_TogglePause(int flag);
 
 // Embedded music.
 extern MREADER g_MainMusic;
