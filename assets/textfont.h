@@ -16,7 +16,7 @@
 
 // One byte per glyph, Latin-1. Entry 95 (the vertical bar) is never
 // matched: the lookup stops at 94 and falls back to the unknown glyph.
-static const unsigned char g_ucTextFontChars[TEXTFONT_GLYPHS] = {
+static constexpr unsigned char g_ucTextFontChars[TEXTFONT_GLYPHS] = {
     ' ',  'a',  'b',  'c',  'd',  'e', 'f', 'g', 'h', 'i', 'j', 'k', 'l', 'm', 'n', 'o',
     'p',  'q',  'r',  's',  't',  'u', 'v', 'w', 'x', 'y', 'z', 'A', 'B', 'C', 'D', 'E',
     'F',  'G',  'H',  'I',  'J',  'K', 'L', 'M', 'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U',
@@ -26,7 +26,7 @@ static const unsigned char g_ucTextFontChars[TEXTFONT_GLYPHS] = {
 };
 
 // Glyph widths in pixels; consecutive glyphs overlap by two columns.
-static const int g_nTextFontWidths[TEXTFONT_GLYPHS] = {
+static constexpr int g_nTextFontWidths[TEXTFONT_GLYPHS] = {
     12, 20, 22, 19, 22, 19, 17, 21, 24, 15, 13, 27, 14, 32, 23, 20, // space, a..o
     23, 23, 20, 16, 18, 23, 22, 33, 22, 22, 18, 27, 24, 24, 26, 24, // p..z, A..E
     23, 27, 27, 15, 23, 27, 22, 30, 27, 25, 23, 25, 26, 22, 24, 28, // F..U
