@@ -1,6 +1,7 @@
 // The presentation's timeline: the splash, then the main part. Shared by
 // every program that runs the presentation.
 #include "parts/dp_splashzkt.h"
+#include "parts/dp_testPart.h"
 #include "runtime/demo.h"
 #include "runtime/pending.h"
 

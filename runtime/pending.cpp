@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "assets/assets.h"
+#include "draw/zkt_draw.h"
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
 #include "tools/zkt_lowLevelCommon.h"
 #include "ui/zkt_tinymenu_vol.h"
@@ -51,10 +52,10 @@ u32 IncMikMod_WriteMainMusic()
     return 1;
 }
 
-// ---- main part ----
-u32 ZKT_DP_TestPart_Reset() { return 1; }
-u32 ZKT_DP_TestPart_Init(u32) { return 1; }
-u32 ZKT_DP_TestPart_Paint(u32, u32, u32) { return 0; }
+// ---- drawing library: thick lines ----
+// Draw nothing until the line drawers land.
+void ZKT_DrawLineW8(u8 *, s32, s32, s32, s32, s32, s32, s32, u8) {}
+void ZKT_DrawLineW16(u16 *, s32, s32, s32, s32, s32, s32, s32, u16) {}
 
 // ---- window icon ----
 extern const u8 DEMOICON[4096] = {};

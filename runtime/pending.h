@@ -25,9 +25,4 @@ u32 IncMikMod_WriteMainMusic();
 extern const u8 DEMOICON[];
 extern const u32 DEMOICON_LEN;
 
-// The main part.
-u32 ZKT_DP_TestPart_Reset();
-u32 ZKT_DP_TestPart_Init(u32 mode);
-u32 ZKT_DP_TestPart_Paint(u32 t, u32 length, u32 mode);
-
 #endif
