@@ -52,11 +52,6 @@ u32 IncMikMod_WriteMainMusic()
     return 1;
 }
 
-// ---- drawing library: thick lines ----
-// Draw nothing until the line drawers land.
-void ZKT_DrawLineW8(u8 *, s32, s32, s32, s32, s32, s32, s32, u8) {}
-void ZKT_DrawLineW16(u16 *, s32, s32, s32, s32, s32, s32, s32, u16) {}
-
 // ---- window icon ----
 extern const u8 DEMOICON[4096] = {};
 extern const u32 DEMOICON_LEN = 4096;
