@@ -51,7 +51,7 @@ TEST(BlitterOps, EachIndexIsItsOwnTruthTable)
             const int s = (S >> b) & 1, d = (D >> b) & 1;
             expect |= (u16)(((op >> (2 * s + d)) & 1) << b);
         }
-        EXPECT_EQ(g_BlitterOps[op](S, D), expect) << "op " << op;
+        EXPECT_EQ(g_pBlitterOps[op](S, D), expect) << "op " << op;
     }
 }
 

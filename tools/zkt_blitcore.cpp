@@ -50,7 +50,7 @@ inline u64 ItemsLeft(u64 start, u64 size, u64 memSize)
 
 template <typename Pixel, int OP> void BlitRows(const BlitJob &j)
 {
-    constexpr ZKT_BlitterOp op = g_BlitterOps[OP];
+    constexpr ZKT_BlitterOp op = g_pBlitterOps[OP];
     constexpr u64 bpp = sizeof(Pixel);
     const bool bNeedSrc = OpUsesSource(OP) || j.bTransparent;
 

@@ -28,12 +28,17 @@ inline u16 BlitterOp_F(u16, u16) { return 0xFFFF; }
 
 typedef u16 (*ZKT_BlitterOp)(u16 s, u16 d);
 
-inline constexpr ZKT_BlitterOp g_BlitterOps[16] = {
+inline constexpr ZKT_BlitterOp g_pBlitterOps[16] = {
     BlitterOp_0, BlitterOp_1, BlitterOp_2, BlitterOp_3, BlitterOp_4, BlitterOp_5, BlitterOp_6, BlitterOp_7,
     BlitterOp_8, BlitterOp_9, BlitterOp_A, BlitterOp_B, BlitterOp_C, BlitterOp_D, BlitterOp_E, BlitterOp_F};
 
 // Same arguments and meaning as ZKT_HwBitBlt, on the block mem of memSize
 // bytes. The operation index is taken modulo 16.
+// One-bit source (ZKT_BLT_MONO): srcPitch counts bits, and pixel c of row r
+// takes bit 7 - c % 8 of byte srcOffset + r * srcPitch / 8 + c / 8 (most
+// significant bit leftmost) as fgColor (1) or bgColor (0). 16-bit pixels use
+// the same bit order and receive the whole 16-bit colour; 8-bit pixels its
+// low byte.
 void ZKT_BlitRun(u8 *mem, u32 memSize, u32 dstOffset, u32 dstPitch, u16 width, u16 height, u32 srcOffset,
                  u32 srcPitch, u32 flags, u16 transparentColor, u16 bgColor, u16 fgColor);
 
