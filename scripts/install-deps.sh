@@ -3,7 +3,7 @@
 # Used by both README commands and by CI; does nothing when all is there.
 set -euo pipefail
 PKGS=(cmake g++ make pkg-config libsdl1.2-dev libmikmod-dev libgtest-dev libbenchmark-dev
-      xvfb xauth imagemagick sox openmpt123 xmp python3 python3-pil clang
+      xvfb xauth xdotool imagemagick sox openmpt123 xmp python3 python3-pil clang
       binutils-arm-none-eabi libunicorn-dev libfreetype-dev fonts-dejavu-core)
 missing=()
 for p in "${PKGS[@]}"; do

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs Vorn.exe in its real window under Xvfb, presses keypad + and then
+# Page Down through the X server, and takes a picture of the window each
+# time: docs/volume-indicator.png and docs/tiny-menu.png.
+# Usage: scripts/tinymenu_screenshots.sh [path/to/Vorn.exe] [output dir]
+# Needs xvfb, xdotool and imagemagick.
+set -euo pipefail
+exe=$(realpath "${1:-build/Vorn.exe}")
+out=$(realpath "${2:-docs}")
+mkdir -p "$out"
+
+if [ -z "${VORN_IN_XVFB:-}" ]; then
+  VORN_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$exe" "$out"
+fi
+
+work=$(mktemp -d)
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+cd "$work"
+SDL_AUDIODRIVER=dummy "$exe" > log.txt 2>&1 &
+pid=$!
+
+win=""
+for _ in $(seq 50); do
+  win=$(xdotool search --name "Vorn" 2>/dev/null | head -n1 || true)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "no window"; cat log.txt; exit 1; }
+xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+
+# The indicator: shown for two seconds after the press.
+sleep 3
+xdotool key --window "$win" KP_Add
+sleep 0.6
+import -window "$win" "$out/volume-indicator.png"
+
+# The menu: opened in the main part; its fade-in takes 320 ms.
+sleep 12
+xdotool key --window "$win" Next
+sleep 1.0
+import -window "$win" "$out/tiny-menu.png"
+
+# Leave through the menu: one step back to the last item, confirm.
+xdotool key --window "$win" Delete
+sleep 0.6
+xdotool key --window "$win" Prior
+for _ in $(seq 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "Vorn.exe did not leave through the menu"
+  exit 1
+fi
+wait "$pid"
+echo "wrote $out/volume-indicator.png and $out/tiny-menu.png"
