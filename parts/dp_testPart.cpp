@@ -4,6 +4,7 @@
 #include "parts/dp_testPart.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "assets/assets.h"
@@ -240,18 +241,19 @@ void TestPart_DrawSprites(void *surface, const TESTPART_GEOMETRY *g, const TESTP
         const TESTPART_SPRITE *sp = &sprites[s];
         const s32 rows = sp->rows < 8 ? sp->rows : 8;
         for (s32 j = 0; j < rows; j++) {
-            s32 len = g_sprdef[j].length;
-            if (len <= 0)
+            const s32 len0 = g_sprdef[j].length;
+            if (len0 <= 0)
                 continue;
-            s32 at = sp->offset + j * g->P + g_sprdef[j].start;
-            if (at < 0) {
-                len += at;
-                at = 0;
-            }
-            if (at + len > limit)
-                len = limit - at;
-            if (len <= 0)
+            // 64-bit so that no offset, however wild, wraps around.
+            int64_t from = (int64_t)sp->offset + (int64_t)j * g->P + g_sprdef[j].start;
+            int64_t to = from + len0;
+            if (from < 0)
+                from = 0;
+            if (to > limit)
+                to = limit;
+            if (from >= to)
                 continue;
+            const s32 at = (s32)from, len = (s32)(to - from);
             if (pairs) {
                 u16 *p = (u16 *)surface + at;
                 const u16 v = (u16)(sp->colour * 257);
