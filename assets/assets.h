@@ -61,4 +61,8 @@ VORN_ASSET(BMP_TINYMENU_ARROWS_BIG_2)
 VORN_ASSET(BMP_TINYMENU_ARROWS_BIG_3)
 VORN_ASSET(BMP_TINYMENU_ARROWS_BIG_4)
 
+// The music: "Amber Drift", an Impulse Tracker module (music.cpp from
+// amber_drift.score).
+VORN_ASSET(g_MUSIC_MAIN)
+
 #endif
