@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "assets/assets.h"
+#include "runtime/music.h"
 #include "runtime/pending.h"
 #include "tools/zkt_basictools.h"
 #include "tools/zkt_lowLevelCommon.h"

@@ -16,42 +16,6 @@
 // ---- configuration file ----
 s32 ZKT_ParseConfig(const char *) { return 0; }
 
-// ---- music glue for the volume control and the tiny menu ----
-void TinyMenu_VolumeUpdate() { Player_SetVolume((SWORD)ZKT_TMV_Vol_GetVolume()); }
-void TinyMenu_TogglePause(int) { Player_TogglePause(); }
-
-// ---- embedded music ----
-MREADER g_MainMusic;
-static const u8 *s_pMusic = nullptr;
-static u32 s_ulMusicLength = 0;
-void IncMikMod_LoadMainMusic()
-{
-    static const u8 empty[1] = {0};
-    s_pMusic = empty;
-    s_ulMusicLength = 0;
-}
-void IncMikMod_PrepareMainMusicMREADER()
-{
-    std::memset(&g_MainMusic, 0, sizeof g_MainMusic);
-    g_MainMusic.Seek = [](MREADER *, long, int) { return 1; };
-    g_MainMusic.Tell = [](MREADER *) { return 0L; };
-    g_MainMusic.Read = [](MREADER *, void *, size_t) -> BOOL { return 0; };
-    g_MainMusic.Get = [](MREADER *) { return (int)EOF; };
-    g_MainMusic.Eof = [](MREADER *) -> BOOL { return 1; };
-}
-u32 IncMikMod_WriteMainMusic()
-{
-    FILE *f = std::fopen("Amber Drift.it", "wb");
-    if (!f) {
-        std::printf("Error: could not write on disk.\n");
-        return 0;
-    }
-    std::fwrite(s_pMusic, 1, s_ulMusicLength, f);
-    std::fclose(f);
-    std::printf("Music saved -- Enjoy!!!\n");
-    return 1;
-}
-
 // ---- window icon ----
 extern const u8 DEMOICON[4096] = {};
 extern const u32 DEMOICON_LEN = 4096;

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "assets/assets.h"
-#include "runtime/pending.h"
+#include "runtime/music.h"
 #include "tools/zkt_basictools.h"
 #include "ui/zkt_tinymenu_vol.h"
 #include "ui/zkt_tmv_internal.h"

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The music as a user meets it: "/MUSIC" extraction, the module in two
+# independent players, and a full headless run that records its audio.
+# Usage: music_program_test.sh <Vorn.exe> <generated module> <case>
+set -u
+exe=$1
+module=$2
+fail() { echo "FAIL: $*"; exit 1; }
+skip() { echo "SKIP: $*"; exit 77; }
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+cd "$work"
+
+# Seconds in "MM:SS.mmm" or "XminYYs" -> milliseconds.
+to_ms() {
+  case $1 in
+    *min*s) local m=${1%%min*} s=${1#*min}; s=${s%s}; echo $(( (10#$m * 60 + 10#$s) * 1000 )) ;;
+    *:*) local m=${1%%:*} r=${1#*:}; local s=${r%%.*} f=${r#*.}; echo $(( (10#$m * 60 + 10#$s) * 1000 + 10#$f )) ;;
+    *) echo -1 ;;
+  esac
+}
+
+case $3 in
+extract)
+  out=$(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$exe" /MUSIC extra args); rc=$?
+  [ $rc -eq 0 ] || fail "exit status $rc"
+  [ "$(echo "$out" | head -n1)" = 'Vorn.exe [/?] [/music]' ] || fail "no usage line first: $out"
+  [ "$(echo "$out" | tail -n1)" = 'Music saved -- Enjoy!!!' ] || fail "no success line last: $out"
+  cmp "Amber Drift.it" "$module" || fail "written module differs from the embedded one"
+  # An existing file is overwritten.
+  echo junk > "Amber Drift.it"
+  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$exe" /MUSIC > /dev/null || fail "second extraction failed"
+  cmp "Amber Drift.it" "$module" || fail "existing file not overwritten"
+  ;;
+extract-fails)
+  # Places no one can write into, root included: a name taken by a
+  # directory, and a directory of the proc file system.
+  mkdir -p blocked/"Amber Drift.it"
+  for dir in blocked /proc; do
+    out=$(cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$exe" /MUSIC); rc=$?
+    [ $rc -eq 255 ] || fail "in $dir: exit status $rc, expected 255"
+    [ "$(echo "$out" | tail -n1)" = 'Error: could not write on disk.' ] || fail "in $dir: no error line last: $out"
+    echo "$out" | grep -q 'Music saved' && fail "in $dir: claims success: $out"
+  done
+  ;;
+openmpt123)
+  command -v openmpt123 > /dev/null || skip "openmpt123 not installed"
+  info=$(openmpt123 --info "$module" 2>&1) || fail "openmpt123 could not read the module: $info"
+  echo "$info" | grep -q '^Title\.*: Amber Drift$' || fail "title: $info"
+  echo "$info" | grep -q '^Orders\.*: 22$' || fail "order count: $info"
+  d=$(echo "$info" | sed -n 's/^Duration\.*: *//p')
+  ms=$(to_ms "$d")
+  [ "$ms" -ge 125500 ] && [ "$ms" -le 126500 ] || fail "duration $d"
+  ;;
+xmp)
+  command -v xmp > /dev/null || skip "xmp not installed"
+  info=$(xmp --load-only "$module" 2>&1) || fail "xmp could not read the module: $info"
+  echo "$info" | grep -q '^Module name *: Amber Drift$' || fail "title: $info"
+  echo "$info" | grep -q '^Module type *: Impulse Tracker' || fail "type: $info"
+  d=$(echo "$info" | sed -n 's/^Duration *: *//p')
+  ms=$(to_ms "$d")
+  # xmp prints whole seconds: 2min06s stands for 125.5 to 126.5 s.
+  [ "$ms" -eq 126000 ] || fail "duration $d"
+  ;;
+full-run-audio)
+  # The whole presentation, its sound recorded by SDL's disk driver at one
+  # 1024-frame buffer (23 ms) per buffer, i.e. in real time.
+  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" SDL_DISKAUDIODELAY=23 \
+    timeout 220 "$exe" > out.txt 2>&1; rc=$?
+  [ $rc -eq 0 ] || fail "exit status $rc: $(cat out.txt)"
+  bytes=$(stat -c %s audio.raw)
+  secs=$((bytes / 176400))
+  [ $secs -ge 118 ] && [ $secs -le 140 ] || fail "recorded $secs s of 44.1 kHz 16-bit stereo"
+  python3 - "$work/audio.raw" <<'PY' || fail "audio check"
+import array, math, sys
+data = array.array('h', open(sys.argv[1], 'rb').read())
+rate = 44100 * 2
+secs = len(data) // rate
+def level(s):
+    seg = data[s * rate:(s + 1) * rate:4]
+    return 10 * math.log10(sum(x * x for x in seg) / len(seg) / 32768.0 ** 2 + 1e-12)
+levels = [level(s) for s in range(secs)]
+# The start-up and the end add a little silence; the music itself must be
+# audible for about 126 s.
+sounding = sum(1 for l in levels if l > -40)
+print("seconds recorded", secs, "sounding", sounding)
+if not 118 <= sounding <= 130:
+    sys.exit("only %d sounding seconds" % sounding)
+PY
+  ;;
+*) fail "unknown case $3" ;;
+esac
+echo "ok"
