@@ -65,4 +65,7 @@ VORN_ASSET(BMP_TINYMENU_ARROWS_BIG_4)
 // amber_drift.score).
 VORN_ASSET(g_MUSIC_MAIN)
 
+// Debug console font: 256 glyphs x 8 bytes (assets/dbgfont_gen.cpp).
+VORN_ASSET(g_uc_ZKT_DBG_CHARSET)
+
 #endif

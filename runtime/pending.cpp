@@ -13,28 +13,9 @@
 #include "tools/zkt_lowLevelCommon.h"
 #include "ui/zkt_tinymenu_vol.h"
 
-// ---- configuration file ----
-s32 ZKT_ParseConfig(const char *) { return 0; }
-
 // ---- window icon ----
 extern const u8 DEMOICON[4096] = {};
 extern const u32 DEMOICON_LEN = 4096;
-
-// ---- second core and device services ----
-u32 ZKT_DualCoreStart() { return 0; }
-u32 ZKT_DualCoreStop() { return 0; }
-u32 ZKT_GetCPUClock(u32 *pMHz)
-{
-    *pMHz = 199;
-    return 0;
-}
-u32 ZKT_SetCPUClock(u32) { return 2; }
-u32 ZKT_SaveOnDisk(u32 bEnable, const char *path)
-{
-    g_bSaveOnDisk = bEnable;
-    std::snprintf(g_strSaveFilePath, sizeof g_strSaveFilePath, "%s", path);
-    return 2;
-}
 
 // ---- compositor ----
 void ZKT_LowLevelAPI_SoftRender()

@@ -73,6 +73,17 @@ s32 ZKT_Rand();
 
 // ---- Configuration file ----
 
+// The SPEED value of "config.txt" in the working directory, or 0 when the
+// file is missing, unreadable or has no key. The name is not used.
+s32 ZKT_ParseConfig(const char *name);
+// The same scan over bytes already in memory; never reads outside them.
+s32 ZKT_ParseConfigBuffer(const u8 *data, u32 length);
+// Files above this size are not read (0): no real configuration is that big.
+#define ZKT_CONFIG_MAX_SIZE (1u << 20)
+// The configured clock as the runtime uses it: read as unsigned, so that
+// a wrapped negative number counts as large, then held to 175..266 MHz.
+u32 ZKT_ClampCPUClock(u32 mhz);
+
 // ---- end of configuration file ----
 
 #endif

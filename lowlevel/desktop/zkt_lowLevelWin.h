@@ -108,6 +108,18 @@ extern u32 g_ulDualCoreMsg[ZKT_DUALCORE_CAPACITY];
 extern const s32 g_nModeSizeX[33];
 extern const s32 g_nModeSizeY[33];
 
+// Empties the command queue: indices and counts 0, capacity 1000, both
+// buffer pointers to g_ulDualCoreMsg. ZKT_InitLowLevelAPI calls it; a
+// restart of the second core does not.
+void ZKT_DualCoreResetQueue();
+// Pause of the emulation thread after each command, in ms (5, as the real
+// core's pace). Only tests shorten it.
+extern std::atomic<u32> g_ulArm940CmdPauseMs;
+
+// The television field the encoder would be sending at ms in the given
+// display mode; ZKT_GetCurrentTVFieldOutput applies it to the clock.
+u32 ZKT_WinTVFieldAt(u32 mode, u32 ms, u32 *pField);
+
 // Takes at most one pending window event; see ZKT_GetGP2XInputState.
 u32 ZKT_WinReadSDLEvent(u32 bGP2XMode, u32 *pButtons, u16 *pType, u16 *pCode, u32 *pValue);
 // The button bits of an SDL key symbol, and its Linux input key code (0 when
