@@ -38,11 +38,7 @@ const DEMO_START_POINT g_DemoStartPoints[DEMO_START_POINT_COUNT] = {
 // The configured CPU clock is kept inside what the chip runs reliably.
 u32 DEMO_ClampClock(u32 mhz)
 {
-    if (mhz <= 174)
-        return 175;
-    if (mhz > 266)
-        return 266;
-    return mhz;
+    return ZKT_ClampCPUClock(mhz);
 }
 
 static SDL_Surface *CreateWindowIcon()

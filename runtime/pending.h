@@ -7,9 +7,6 @@
 
 #include "lowlevel/zkt_lowLevel.h"
 
-// Configuration file.
-s32 ZKT_ParseConfig(const char *name);
-
 // The window icon asset.
 extern const u8 DEMOICON[];
 extern const u32 DEMOICON_LEN;

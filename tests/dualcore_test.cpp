@@ -151,6 +151,27 @@ TEST_F(DualCore, StopEndsWithinAPoll)
     EXPECT_EQ(g_ThreadId, nullptr);
 }
 
+TEST(DualCoreLifecycle, InitResetsAndFreeStops)
+{
+    if (!g_pGP2X_DUALCORE_MEM)
+        g_pGP2X_DUALCORE_MEM = (u8 *)std::calloc(1, ZKT_DUALCORE_MEM_SIZE);
+    ZKT_DualCoreResetQueue();
+    ZKT_DualCoreSendCmd(1);
+    ZKT_DualCoreSendCmd(2);
+    ASSERT_EQ(ZKT_InitLowLevelAPI("dual core"), 0u);
+    EXPECT_EQ(Sent(), 0u);
+    EXPECT_EQ(Processed(), 0u);
+    EXPECT_EQ(ZKT_WaitArm940T(), 0u); // nothing pending any more
+    EXPECT_EQ(ZKT_GetBatteryLEDState(), 5u);
+    ZKT_DualCoreStart();
+    ZKT_DualCoreSendCmd(3);
+    ZKT_WaitArm940T();
+    EXPECT_EQ(Processed(), 1u);
+    // Shut-down ends a running thread.
+    ZKT_FreeLowLevelAPI(0);
+    EXPECT_EQ(g_ThreadId, nullptr);
+}
+
 TEST(Arm940, Division)
 {
     EXPECT_EQ(Div940(-7, 2), -3);

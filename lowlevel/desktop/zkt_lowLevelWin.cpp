@@ -65,14 +65,7 @@ u32 ZKT_InitLowLevelAPI(const char *caption)
         SDL_SetError("could not allocate the second core's shared memory");
         return ZKT_ERR_INIT;
     }
-    g_dualCoreItemHdr.ulWriteIndex = 0;
-    g_dualCoreItemHdr.ulReadIndex = 0;
-    g_dualCoreItemHdr.ulPending = 0;
-    g_dualCoreItemHdr.ulCapacity = ZKT_DUALCORE_CAPACITY;
-    g_dualCoreItemHdr.ulSentCount = 0;
-    g_dualCoreItemHdr.ulProcessedCount = 0;
-    g_dualCoreItemHdr.pWriteBuffer = g_ulDualCoreMsg;
-    g_dualCoreItemHdr.pReadBuffer = g_ulDualCoreMsg;
+    ZKT_DualCoreResetQueue();
 
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_JOYSTICK) < 0)
         return ZKT_ERR_INIT;
