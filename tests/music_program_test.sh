@@ -43,6 +43,14 @@ extract-fails)
     echo "$out" | grep -q 'Music saved' && fail "in $dir: claims success: $out"
   done
   ;;
+no-sound)
+  # No audio device: the failure is reported and the demo does not run.
+  start=$(date +%s)
+  out=$(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=no-such-driver timeout 60 "$exe"); rc=$?
+  [ $rc -eq 0 ] || fail "exit status $rc"
+  echo "$out" | grep -q '^Could not init sound: .' || fail "no message: $out"
+  [ $(( $(date +%s) - start )) -le 20 ] || fail "the demo ran without sound"
+  ;;
 openmpt123)
   command -v openmpt123 > /dev/null || skip "openmpt123 not installed"
   info=$(openmpt123 --info "$module" 2>&1) || fail "openmpt123 could not read the module: $info"

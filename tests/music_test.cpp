@@ -200,6 +200,42 @@ TEST_F(Player, ModuleHasTheTitleAndTheTimelineOfThePresentation)
     EXPECT_DOUBLE_EQ(126.0, total);
 }
 
+// Damaged modules: the loader may refuse them, but whatever offsets it asks
+// for, the reader stays inside the bytes it was given (the copies are
+// exactly as long as the data, so a sanitizer build sees any overrun).
+TEST_F(Player, DamagedModulesNeverMakeTheReaderLeaveTheData)
+{
+    const std::vector<u8> whole(g_MUSIC_MAIN, g_MUSIC_MAIN + g_MUSIC_MAIN_LEN);
+    auto tryLoad = [](const std::vector<u8> &bytes) {
+        g_pMainMusic = bytes.data();
+        g_nMainMusicLength = (s32)bytes.size();
+        IncMikMod_PrepareMainMusicMREADER();
+        MODULE *m = Player_LoadGeneric(&g_MainMusic, 32, 0);
+        EXPECT_LE(g_nMainMusicPtr, g_nMainMusicLength);
+        EXPECT_GE(g_nMainMusicPtr, 0);
+        if (m)
+            Player_Free(m);
+        return m != nullptr;
+    };
+    for (size_t cut : {(size_t)1, (size_t)4, (size_t)100, (size_t)0xC0, (size_t)1000, whole.size() / 2,
+                       whole.size() - 1}) {
+        std::vector<u8> part(whole.begin(), whole.begin() + cut);
+        tryLoad(part);
+    }
+    // Every instrument, sample and pattern offset pointing past the end.
+    const u32 ordNum = whole[0x20] | whole[0x21] << 8, count = (whole[0x22] | whole[0x23] << 8) +
+                                                              (whole[0x24] | whole[0x25] << 8) +
+                                                              (whole[0x26] | whole[0x27] << 8);
+    std::vector<u8> wild = whole;
+    for (u32 i = 0; i < count; i++) {
+        const u32 at = 0xC0 + ordNum + 4 * i, v = 0x7FFFFFF0u - i;
+        std::memcpy(&wild[at], &v, 4);
+    }
+    EXPECT_FALSE(tryLoad(wild));
+    EXPECT_TRUE(tryLoad(whole));
+    IncMikMod_LoadMainMusic();
+}
+
 // One full mix of the song, shared by the checks that listen to it.
 class Song : public Player {
 protected:
