@@ -1,12 +1,14 @@
 // Volume control and tiny menu: the input rules, the presentation clock and
 // the cursor bitmaps, driven frame by frame at chosen times.
 #include <gtest/gtest.h>
+#include <mikmod.h>
 
 #include <cstring>
 #include <vector>
 
 #include "assets/assets.h"
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "runtime/music.h"
 #include "ui/zkt_tinymenu_vol.h"
 
 namespace {
@@ -420,6 +422,79 @@ TEST_F(TinyMenu, SingleStepOperations)
     ZKT_TMV_TinyMenu_SetPreviousState(1);
     EXPECT_EQ(g_TMV_TINYMENU_NEXT_PRESSED, 1u);
     EXPECT_EQ(g_TMV_TINYMENU_PREV_PRESSED, 1u);
+}
+
+// ---- the player follows ----
+
+// The embedded module loaded and playing, as the presentation starts it.
+class TinyMenuPlayer : public TinyMenu {
+protected:
+    MODULE *module = nullptr;
+    void SetUp() override
+    {
+        TinyMenu::SetUp();
+        MikMod_RegisterDriver(&drv_nos);
+        MikMod_RegisterLoader(&load_it);
+        md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
+        ASSERT_EQ(MikMod_Init(""), 0) << MikMod_strerror(MikMod_errno);
+        IncMikMod_LoadMainMusic();
+        IncMikMod_PrepareMainMusicMREADER();
+        module = Player_LoadGeneric(&g_MainMusic, 32, 0);
+        ASSERT_NE(module, nullptr);
+        Player_Start(module);
+        Player_SetVolume((SWORD)ZKT_TMV_Vol_GetVolume());
+    }
+    void TearDown() override
+    {
+        Player_Stop();
+        if (module)
+            Player_Free(module);
+        MikMod_Exit();
+        TinyMenu::TearDown();
+    }
+};
+
+TEST_F(TinyMenuPlayer, VolumeFollowsEveryChange)
+{
+    EXPECT_EQ(module->volume, 96);
+    u32 t = 1000;
+    for (u32 i = 16; i <= 20; i++, t += 100) {
+        Tap(t, ZKT_BTN_VOLUP);
+        ASSERT_EQ(module->volume, g_TMV_VOLUME_TABLE[i]) << i;
+    }
+    for (u32 i = 19; i + 1 > 0; i--, t += 100) {
+        Tap(t, ZKT_BTN_VOLDOWN);
+        ASSERT_EQ(module->volume, g_TMV_VOLUME_TABLE[i]) << i;
+    }
+    Tap(t += 100, ZKT_BTN_VOLUP);
+    Tap(t += 100, ZKT_BTN_VOLUP);
+    EXPECT_EQ(module->volume, 12);
+    Tap(t += 100, ZKT_BTN_VOLUP | ZKT_BTN_VOLDOWN);
+    EXPECT_EQ(module->volume, 0);
+    Tap(t += 100, ZKT_BTN_VOLDOWN);
+    EXPECT_EQ(module->volume, 12) << "unmuted at the same step";
+    EXPECT_EQ(g_TMV_IS_VOLUME_CHANGE, 0u) << "every change was handed on";
+}
+
+TEST_F(TinyMenuPlayer, MenuPausesAndResumesTheMusic)
+{
+    EXPECT_FALSE(Player_Paused());
+    Tap(1000, ZKT_BTN_START);
+    EXPECT_TRUE(Player_Paused());
+    Frame(1400, 0);
+    Tap(1500, ZKT_BTN_LEFT); // to "hide": the music stays paused
+    Frame(1800, 0);
+    Tap(1900, ZKT_BTN_START);
+    ASSERT_EQ(ZKT_TMV_TinyMenu_GetState(), 3u);
+    EXPECT_TRUE(Player_Paused());
+    Tap(2500, ZKT_BTN_Y); // reopen
+    Frame(2900, 0);
+    EXPECT_TRUE(Player_Paused());
+    Tap(3000, ZKT_BTN_RIGHT); // back to "resume"
+    Frame(3300, 0);
+    Tap(3400, ZKT_BTN_B);
+    ASSERT_EQ(ZKT_TMV_TinyMenu_GetState(), 0u);
+    EXPECT_FALSE(Player_Paused());
 }
 
 // ---- menu drawing ----
