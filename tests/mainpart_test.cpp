@@ -522,6 +522,32 @@ TEST(MainPartFormations, ColourRanges)
     EXPECT_EQ(s[33].colour, 2);
 }
 
+TEST(MainPartFormations, PalettesLoadTheirEntries)
+{
+    // Ring: transparent 0, gold 1..63, and entry 64 (never drawn) loaded as
+    // transparent rather than read from past the end of the gold table.
+    for (int i = 0; i < 256; i++)
+        g_ulOSDPalette[i] = 0xDEADBEEF;
+    TestPart_LoadRingPalette();
+    EXPECT_EQ(g_ulOSDPalette[0] >> 24, 0u);
+    for (int i = 1; i < 64; i++)
+        EXPECT_EQ(g_ulOSDPalette[i] >> 24, 0xFFu) << i;
+    EXPECT_EQ(g_ulOSDPalette[64] >> 24, 0u);
+    EXPECT_EQ(g_ulOSDPalette[65], 0xDEADBEEFu);
+    // Wall: three banks with falling opacity.
+    TestPart_LoadWallPalette();
+    EXPECT_EQ(g_ulOSDPalette[1] >> 24, 0xEEu);
+    EXPECT_EQ(g_ulOSDPalette[65] >> 24, 0xBBu);
+    EXPECT_EQ(g_ulOSDPalette[192] >> 24, 0x77u);
+    EXPECT_EQ(g_ulOSDPalette[193], 0xDEADBEEFu);
+    // Track: the 33 fire entries; ribbon: 65 entries.
+    TestPart_LoadTrackPalette();
+    EXPECT_EQ(g_ulOSDPalette[0] >> 24, 0u);
+    EXPECT_EQ(g_ulOSDPalette[32] >> 24, 0xFFu);
+    TestPart_LoadRibbonPalette();
+    EXPECT_EQ(g_ulOSDPalette[64] >> 24, 0xFFu);
+}
+
 // ---- Text overlay ----
 
 TEST(MainPartText, TableShape)
