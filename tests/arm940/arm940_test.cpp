@@ -1,10 +1,5 @@
-// The second core's program, run on an emulated ARM946-class core (it has
-// the same protection unit registers as the real core) over a block that
-// stands for the second core's memory, while the main side posts commands
-// the way the handheld back end does.
-#include <gtest/gtest.h>
-#include <unicorn/unicorn.h>
-
+// The second core's program on an emulated core, while the main side
+// posts commands the way the handheld back end does.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -13,120 +8,11 @@
 #include <thread>
 #include <vector>
 
-#include "lowlevel/gp2x/arm940/arm940.h"
+#include "core940.h"
 
 namespace {
 
-const u32 s_ulImage[ARM940_IMAGE_WORDS] = {
-#include "lowlevel/gp2x/arm940/arm940_image.inc"
-};
-static_assert(sizeof s_ulImage == 1040, "the image is 260 words");
-
-const u32 DATA = 0x100000;        // the data area, as the second core sees it
-const u32 UNCACHED_SIZE = 0x2000; // region 1
 const u32 MEM_SIZE = 0x200000;
-
-const u32 OP_B_SELF = 0xEAFFFFFE;     // b .
-const u32 OP_MCR_CTRL = 0xEE010F10;   // mcr p15, 0, r0, c1, c0, 0
-const u32 OP_LDR_PENDING = 0xE5950008; // ldr r0, [r5, #8]
-const u32 OP_SUB_ONE = 0xE2400001;    // sub r0, r0, #1
-
-struct Taken {
-    u32 ulSlot;
-    u32 ulCommand;
-};
-
-struct Core940 {
-    uc_engine *pUc;
-    u8 *pMem;
-    u8 *pData;
-    uc_hook hShared, hCode;
-    std::vector<Taken> taken;  // slot reads, in the order the core made them
-    std::vector<u32> ctrlWrites; // values the program wrote to the control register
-    uint64_t ulSteps;
-};
-
-// Accesses to the uncached region: fenced, so that the emulated core's
-// loads and stores there reach the shared block in program order even when
-// the main side runs on another host thread (as region 1 guarantees on the
-// real core); slot reads are recorded.
-void OnShared(uc_engine *, uc_mem_type type, uint64_t address, int, int64_t, void *user)
-{
-    Core940 *c = (Core940 *)user;
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    u32 a = (u32)address;
-    if (type == UC_MEM_READ && a >= DATA + ARM940_SLOTS && a < DATA + ARM940_HEADER) {
-        u32 v = __atomic_load_n((u32 *)(c->pMem + a), __ATOMIC_SEQ_CST);
-        c->taken.push_back({(a - DATA - ARM940_SLOTS) / 4, v});
-    }
-}
-
-void OnCode(uc_engine *uc, uint64_t address, uint32_t, void *user)
-{
-    Core940 *c = (Core940 *)user;
-    u32 op;
-    std::memcpy(&op, c->pMem + (u32)address, 4);
-    if (op == OP_MCR_CTRL) {
-        u32 r0 = 0;
-        uc_reg_read(uc, UC_ARM_REG_R0, &r0);
-        c->ctrlWrites.push_back(r0);
-    }
-}
-
-// A fresh core over mem (MEM_SIZE bytes, page aligned) with the image at 0,
-// still in reset.
-void CoreOpen(Core940 *c, u8 *mem)
-{
-    c->pMem = mem;
-    c->pData = mem + DATA;
-    c->ulSteps = 0;
-    std::memcpy(mem, s_ulImage, sizeof s_ulImage);
-    ASSERT_EQ(uc_open(UC_ARCH_ARM, UC_MODE_ARM, &c->pUc), UC_ERR_OK);
-    ASSERT_EQ(uc_ctl_set_cpu_model(c->pUc, UC_CPU_ARM_946), UC_ERR_OK);
-    ASSERT_EQ(uc_mem_map_ptr(c->pUc, 0, MEM_SIZE, UC_PROT_ALL, mem), UC_ERR_OK);
-    ASSERT_EQ(uc_hook_add(c->pUc, &c->hShared, UC_HOOK_MEM_READ | UC_HOOK_MEM_WRITE, (void *)OnShared, c, DATA,
-                          DATA + UNCACHED_SIZE - 1),
-              UC_ERR_OK);
-    ASSERT_EQ(uc_hook_add(c->pUc, &c->hCode, UC_HOOK_CODE, (void *)OnCode, c, 0, sizeof s_ulImage - 1), UC_ERR_OK);
-    u32 pc = 0;
-    uc_reg_write(c->pUc, UC_ARM_REG_PC, &pc);
-}
-
-void CoreClose(Core940 *c)
-{
-    if (c->pUc)
-        uc_close(c->pUc);
-    c->pUc = nullptr;
-}
-
-u32 CorePC(Core940 *c)
-{
-    u32 pc = 0;
-    uc_reg_read(c->pUc, UC_ARM_REG_PC, &pc);
-    return pc;
-}
-
-// Runs count instructions; false when the emulator stopped on an error.
-bool CoreStep(Core940 *c, uint64_t count)
-{
-    if (count == 0)
-        return true;
-    uc_err e = uc_emu_start(c->pUc, CorePC(c), 0xFFFFFFFFull, 0, count);
-    c->ulSteps += count;
-    return e == UC_ERR_OK;
-}
-
-// Lets the start-up code finish and stops tracing instructions.
-void CoreBoot(Core940 *c)
-{
-    ASSERT_TRUE(CoreStep(c, 300));
-    uc_hook_del(c->pUc, c->hCode);
-}
-
-void SpinStep(void *arg) { CoreStep((Core940 *)arg, 1); }
-
-u32 *Header(u8 *data) { return ARM940_Word(data, ARM940_HEADER); }
-u32 Hdr(u8 *data, u32 i) { return __atomic_load_n(&Header(data)[i], __ATOMIC_SEQ_CST); }
 
 // The main side, as the back end does it: the queue set up while the core
 // is in reset, and one post.
@@ -161,8 +47,6 @@ void Post(u8 *data, u32 command, void (*pfnSpin)(void *), void *arg)
     h[ARM940_HDR_SENT]++;
 }
 
-u32 Command(u32 i) { return 0x9E3779B9u * (i + 1); }
-
 // Address of the instruction after the second core loads the pending count
 // to decrement it (inside its half of the lock).
 u32 DecrementAddress()
@@ -182,7 +66,8 @@ struct Arm940Core : ::testing::Test {
         ASSERT_NE(pMem, nullptr);
         std::memset(pMem, 0xA5, MEM_SIZE); // nothing may rely on cleared memory
         QueueInit(pMem + DATA);
-        CoreOpen(&core, pMem);
+        std::memcpy(pMem, s_ulImage, sizeof s_ulImage);
+        CoreOpen(&core, pMem, MEM_SIZE);
     }
     void TearDown() override
     {
