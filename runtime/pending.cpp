@@ -9,16 +9,9 @@
 
 #include "assets/assets.h"
 #include "draw/zkt_draw.h"
-#include "lowlevel/desktop/zkt_lowLevelWin.h"
 #include "tools/zkt_lowLevelCommon.h"
 #include "ui/zkt_tinymenu_vol.h"
 
 // ---- window icon ----
 extern const u8 DEMOICON[4096] = {};
 extern const u32 DEMOICON_LEN = 4096;
-
-// ---- compositor ----
-void ZKT_LowLevelAPI_SoftRender()
-{
-    SDL_Delay(2);
-}

@@ -1,0 +1,595 @@
+// The simulated handheld chip (see zkt_gp2xSim.h).
+#include "lowlevel/gp2x/zkt_gp2xSim.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <thread>
+#include <vector>
+
+#include "tools/zkt_blitcore.h"
+
+namespace {
+
+constexpr u32 kLogCap = 4u << 20;
+constexpr uint64_t kLcdFrameUs = 16667;
+constexpr uint64_t kNtscFieldUs = 16683;
+constexpr uint64_t kPalFieldUs = 20000;
+constexpr uint64_t kSyncPulseUs = 600;
+constexpr uint64_t kLinePeriodUs = 64;
+constexpr uint64_t kLinePulseUs = 5;
+constexpr u32 kBusyReads = 2; // busy-bit reads before a job completes
+
+enum I2CState { I2C_IDLE, I2C_RECV, I2C_ACK, I2C_SEND, I2C_SEND_ACK };
+
+struct Sim {
+    GP2X_SIM_CONFIG cfg;
+    u16 regs[GP2X_REG_SIZE / 2];
+    u32 accel[GP2X_ACCEL_SIZE / 4];
+    u8 *video;
+    u8 *core;
+    uint64_t timeUs;
+    u32 bMemOpen;
+    u32 menuExecs;
+    std::vector<GP2X_SIM_WRITE> log;
+    // Buttons.
+    u32 buttons;
+    std::vector<GP2X_SIM_BUTTON_STEP> script;
+    u32 scriptStep, scriptLeft, buttonReads;
+    // Accelerator jobs.
+    u32 blitBusy, rotBusy, blits, rotates;
+    // Encoder and its bus.
+    u8 enc[256];
+    std::vector<u16> encLog;
+    u32 scl, sda; // line levels as last seen
+    I2CState i2c;
+    u32 i2cBit, i2cByteNo, i2cRead, i2cMasterAck, i2cDrive;
+    u8 i2cByte, i2cPtr;
+    // Devices.
+    std::deque<u8> input[4];
+    std::deque<u8> touch;
+    // Second core.
+    std::thread coreThread;
+    std::atomic<u32> coreStop, coreClock;
+};
+
+Sim *s_pSim = nullptr;
+
+// ------------------------------------------------------------ register cells
+
+u16 &Cell(u32 phys)
+{
+    return s_pSim->regs[(phys & 0xFFFEu) >> 1];
+}
+
+bool InRegs(u32 phys) { return phys >= GP2X_REG_BASE && phys < GP2X_REG_BASE + GP2X_REG_SIZE; }
+bool InAccel(u32 phys) { return phys >= GP2X_ACCEL_BASE && phys < GP2X_ACCEL_BASE + GP2X_ACCEL_SIZE; }
+
+// ------------------------------------------------------------ time and sync
+
+uint64_t FieldUs()
+{
+    if (!(Cell(0xC0002800) & 0x100))
+        return kLcdFrameUs;
+    return (Cell(0xC0002800) & 0x1000) ? kPalFieldUs : kNtscFieldUs;
+}
+
+u32 VSyncHigh() { return s_pSim->timeUs % FieldUs() < kSyncPulseUs; }
+u32 HSyncHigh() { return s_pSim->timeUs % kLinePeriodUs < kLinePulseUs; }
+u32 TVField() { return (u32)(s_pSim->timeUs / FieldUs()) & 1; }
+
+// ------------------------------------------------------------ buttons
+
+void ButtonLevels(u32 mask)
+{
+    if (mask & ZKT_BTN_EXIT)
+        mask |= ZKT_BTN_L | ZKT_BTN_R;
+    Cell(0xC0001198) = (u16)((Cell(0xC0001198) & 0xFF00) | (~mask & 0xFF));
+    Cell(0xC0001184) = (u16)((Cell(0xC0001184) & 0x00FF) | (~mask & 0xFF00));
+    u16 d = (u16)(Cell(0xC0001186) & ~0x8C0u);
+    d |= (u16)((~mask >> 16 & 3) << 6 | (~mask >> 18 & 1) << 11);
+    Cell(0xC0001186) = d;
+}
+
+void NextButtonRead()
+{
+    Sim &s = *s_pSim;
+    s.buttonReads++;
+    if (s.scriptStep >= s.script.size())
+        return;
+    ButtonLevels(s.script[s.scriptStep].ulMask);
+    if (--s.scriptLeft == 0 && s.scriptStep + 1 < s.script.size()) {
+        s.scriptStep++;
+        s.scriptLeft = s.script[s.scriptStep].ulPolls ? s.script[s.scriptStep].ulPolls : 1;
+    }
+}
+
+// ------------------------------------------------------------ accelerator jobs
+
+void RunBlit()
+{
+    Sim &s = *s_pSim;
+    u32 *a = s.accel;
+    u32 b16 = a[0x00 / 4] & 0x20;     // 16-bit destination
+    u32 bMono = a[0x0C / 4] & 0x40;   // one-bit source
+    u32 bSrc8 = !(a[0x0C / 4] & 0x20); // 8-bit colour source
+    u32 rop = a[0x30 / 4] & 0xFF;
+    u32 flags = rop | (b16 ? 0u : 0x100u) | (bMono ? 0x200u : 0u) | ((a[0x30 / 4] & 0x800) ? 0x400u : 0u);
+    u32 dst = a[0x04 / 4] - GP2X_VIDEO_BASE, src = a[0x10 / 4] - GP2X_VIDEO_BASE;
+    u32 dstPitch = b16 ? a[0x08 / 4] / 2 : a[0x08 / 4];
+    u32 srcPitch = bMono ? a[0x14 / 4] * 8 : (bSrc8 ? a[0x14 / 4] : a[0x14 / 4] / 2);
+    u32 size = a[0x2C / 4];
+    // Jobs outside video memory are cut to it by the raster engine; a
+    // source the operation never reads may point anywhere.
+    if (rop == 0 || rop == 5 || rop == 10 || rop == 15)
+        src = dst;
+    ZKT_BlitRun(s.video, GP2X_VIDEO_SIZE, dst, dstPitch, (u16)size, (u16)(size >> 16), src, srcPitch, flags,
+                (u16)a[0x20 / 4], (u16)a[0x1C / 4], (u16)a[0x18 / 4]);
+    s.blits++;
+}
+
+void RunRotate()
+{
+    Sim &s = *s_pSim;
+    u32 *a = s.accel;
+    u32 ctrl = a[0x100 / 4];
+    u32 angle = (ctrl >> 3) & 3, bpp = ((ctrl >> 1) & 3) + 1;
+    u32 g = a[0x104 / 4], size = a[0x10C / 4];
+    u32 width = size & 0xFFFF, height = size >> 16;
+    u32 l = 0;
+    if (angle == 1)
+        l = g * (height - 1);
+    else if (angle == 2)
+        l = g * (height - 1) + bpp * (width - 1);
+    else if (angle == 3)
+        l = bpp * (width - 1);
+    u32 src = a[0x110 / 4] - l - GP2X_VIDEO_BASE, dst = a[0x114 / 4] - GP2X_VIDEO_BASE;
+    ZKT_BlitRotateRun(s.video, GP2X_VIDEO_SIZE, dst, a[0x108 / 4] / bpp, (u16)width, (u16)height, src, g / bpp,
+                      (bpp - 1) * 4 + angle);
+    s.rotates++;
+}
+
+// ------------------------------------------------------------ two-wire bus
+
+void UpdateBus()
+{
+    Sim &s = *s_pSim;
+    u32 func = Cell(0xC0001022), out = Cell(0xC0001062);
+    u32 scl = (func & 1) ? (out & 1) : 1;
+    u32 masterSda = (func & 2) ? (out >> 1 & 1) : 1;
+    u32 sda = masterSda & (s.i2cDrive ? 0u : 1u);
+    u32 oldScl = s.scl, oldSda = s.sda;
+    s.scl = scl;
+    s.sda = sda;
+    if (oldScl && scl && oldSda && !sda) { // start
+        s.i2c = I2C_RECV;
+        s.i2cBit = 0;
+        s.i2cByte = 0;
+        s.i2cByteNo = 0;
+        s.i2cDrive = 0;
+        return;
+    }
+    if (oldScl && scl && !oldSda && sda) { // stop
+        s.i2c = I2C_IDLE;
+        s.i2cDrive = 0;
+        return;
+    }
+    if (!oldScl && scl) { // rising clock: sample
+        if (s.i2c == I2C_RECV) {
+            s.i2cByte = (u8)(s.i2cByte << 1 | sda);
+            s.i2cBit++;
+        } else if (s.i2c == I2C_SEND_ACK) {
+            s.i2cMasterAck = !sda;
+        }
+        return;
+    }
+    if (oldScl && !scl) { // falling clock: the slave changes its output
+        switch (s.i2c) {
+        case I2C_RECV:
+            if (s.i2cBit < 8)
+                break;
+            if (s.i2cByteNo == 0) {
+                if ((s.i2cByte & 0xFE) != GP2X_CX25874_ADDR) {
+                    s.i2c = I2C_IDLE; // not ours: no acknowledge
+                    break;
+                }
+                s.i2cRead = s.i2cByte & 1;
+            } else if (s.i2cByteNo == 1) {
+                s.i2cPtr = s.i2cByte;
+            } else {
+                s.enc[s.i2cPtr] = s.i2cByte;
+                s.encLog.push_back((u16)(s.i2cPtr << 8 | s.i2cByte));
+                s.i2cPtr++;
+            }
+            s.i2cByteNo++;
+            s.i2cDrive = 1;
+            s.i2c = I2C_ACK;
+            break;
+        case I2C_ACK:
+            s.i2cDrive = 0;
+            s.i2cBit = 0;
+            s.i2cByte = 0;
+            if (s.i2cRead) {
+                s.i2cByte = GP2X_SimEncoderReg(s.i2cPtr++);
+                s.i2cDrive = !(s.i2cByte & 0x80);
+                s.i2c = I2C_SEND;
+            } else {
+                s.i2c = I2C_RECV;
+            }
+            break;
+        case I2C_SEND:
+            s.i2cBit++;
+            if (s.i2cBit == 8) {
+                s.i2cDrive = 0;
+                s.i2c = I2C_SEND_ACK;
+            } else {
+                s.i2cDrive = !((s.i2cByte >> (7 - s.i2cBit)) & 1);
+            }
+            break;
+        case I2C_SEND_ACK:
+            if (s.i2cMasterAck) {
+                s.i2cByte = GP2X_SimEncoderReg(s.i2cPtr++);
+                s.i2cBit = 0;
+                s.i2cDrive = !(s.i2cByte & 0x80);
+                s.i2c = I2C_SEND;
+            } else {
+                s.i2c = I2C_IDLE;
+            }
+            break;
+        case I2C_IDLE: break;
+        }
+        s.sda = masterSda & (s.i2cDrive ? 0u : 1u);
+    }
+}
+
+// ------------------------------------------------------------ second core
+
+void CoreThread()
+{
+    Sim &s = *s_pSim;
+    u32 *h = (u32 *)(s.core + GP2X_940_DATA + GP2X_940_HEADER);
+    u32 *slots = (u32 *)(s.core + GP2X_940_DATA + GP2X_940_SLOTS);
+    u32 *flag = (u32 *)(s.core + GP2X_940_DATA + GP2X_940_FLAG);
+    while (!s.coreStop.load()) {
+        if (!s.coreClock.load() || __atomic_load_n(&h[2], __ATOMIC_ACQUIRE) == 0) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            continue;
+        }
+        // What the second core's program does for each command.
+        u32 r = h[1];
+        (void)__atomic_load_n(&slots[r], __ATOMIC_RELAXED);
+        u32 cap = h[3] ? h[3] : GP2X_940_CAPACITY;
+        h[1] = r + 1 >= cap ? 0 : r + 1;
+        __atomic_store_n(flag, 1u, __ATOMIC_RELAXED);
+        __atomic_fetch_sub(&h[2], 1u, __ATOMIC_ACQ_REL);
+        __atomic_fetch_add(&h[5], 1u, __ATOMIC_RELEASE);
+    }
+}
+
+void StopCore()
+{
+    Sim &s = *s_pSim;
+    if (s.coreThread.joinable()) {
+        s.coreStop.store(1);
+        s.coreThread.join();
+    }
+}
+
+// ------------------------------------------------------------ platform hooks
+
+u32 SimRegRead(u32 phys, u32 width)
+{
+    Sim &s = *s_pSim;
+    s.timeUs++;
+    if (InAccel(phys)) {
+        u32 off = phys - GP2X_ACCEL_BASE;
+        if (off == 0x34 && s.blitBusy && --s.blitBusy == 0) {
+            RunBlit();
+            s.accel[0x34 / 4] &= ~1u;
+        }
+        if (off == 0x100 && s.rotBusy && --s.rotBusy == 0) {
+            RunRotate();
+            s.accel[0x100 / 4] &= ~1u;
+        }
+        return s.accel[(off & 0x1FC) >> 2];
+    }
+    if (!InRegs(phys))
+        return 0;
+    switch (phys & ~1u) {
+    case 0xC0000C04: return (u32)(s.timeUs / 1000000);
+    case 0xC0000C08: return (u32)((s.timeUs % 1000000) * 1024 / 1000000);
+    case 0xC0001182:
+        Cell(phys) = (u16)((Cell(phys) & ~0x33u) | s.scl | s.sda << 1 | VSyncHigh() << 4 | HSyncHigh() << 5);
+        break;
+    case 0xC0001184: NextButtonRead(); break;
+    case 0xC0002846: Cell(phys) = (u16)((Cell(phys) & ~0x100u) | VSyncHigh() << 8); break;
+    }
+    if (width == 32)
+        return (u32)Cell(phys) | (u32)Cell(phys + 2) << 16;
+    return Cell(phys);
+}
+
+void SimRegWrite(u32 phys, u32 value, u32 width)
+{
+    Sim &s = *s_pSim;
+    if (s.log.size() < kLogCap)
+        s.log.push_back({phys, value, width});
+    if (InAccel(phys)) {
+        u32 off = phys - GP2X_ACCEL_BASE;
+        s.accel[(off & 0x1FC) >> 2] = value;
+        if (off == 0x34 && (value & 1))
+            s.blitBusy = kBusyReads;
+        if (off == 0x100 && (value & 1))
+            s.rotBusy = kBusyReads;
+        return;
+    }
+    if (!InRegs(phys))
+        return;
+    if (width == 32) {
+        Cell(phys) = (u16)value;
+        Cell(phys + 2) = (u16)(value >> 16);
+        return;
+    }
+    Cell(phys) = (u16)value;
+    switch (phys & ~1u) {
+    case 0xC0000910: Cell(0xC0000912) = (u16)value; break; // the PLL takes the new value
+    case 0xC000106E: Cell(0xC000118E) = (u16)value; break; // port H pins follow the output
+    case 0xC0001022:
+    case 0xC0001062: UpdateBus(); break;
+    case 0xC0000904: s.coreClock.store(value & 1); break;
+    case 0xC0003B48:
+        if (value == 3 && !s.coreThread.joinable()) {
+            s.coreStop.store(0);
+            s.coreThread = std::thread(CoreThread);
+        } else if (value != 3) {
+            StopCore();
+        }
+        break;
+    }
+}
+
+u32 SimOpenMem()
+{
+    s_pSim->bMemOpen = 1;
+    return 0;
+}
+
+void SimCloseMem()
+{
+    s_pSim->bMemOpen = 0;
+}
+
+void *SimMap(u32 phys, u32 len)
+{
+    Sim &s = *s_pSim;
+    if (!s.bMemOpen)
+        return nullptr;
+    auto inside = [&](u32 base, u32 size) { return phys >= base && len <= size && phys - base <= size - len; };
+    if (inside(GP2X_REG_BASE, GP2X_REG_SIZE))
+        return (u8 *)s.regs + (phys - GP2X_REG_BASE);
+    if (inside(GP2X_ACCEL_BASE, GP2X_ACCEL_SIZE))
+        return (u8 *)s.accel + (phys - GP2X_ACCEL_BASE);
+    if (inside(GP2X_VIDEO_BASE, GP2X_VIDEO_SIZE))
+        return s.video + (phys - GP2X_VIDEO_BASE);
+    if (inside(GP2X_940_BASE, GP2X_940_SIZE))
+        return s.core + (phys - GP2X_940_BASE);
+    return nullptr;
+}
+
+void SimUnmap(void *, u32) {}
+
+s32 SimOpenDevice(const char *path)
+{
+    Sim &s = *s_pSim;
+    if (std::strcmp(path, "/dev/touchscreen/wm97xx") == 0)
+        return s.cfg.bTouchScreen ? 200 : -1;
+    for (u32 i = 0; i < s.cfg.nInputDevices && i < 4; i++) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/dev/input/event%u", i);
+        if (std::strcmp(path, name) == 0)
+            return (s32)(100 + i);
+    }
+    return -1;
+}
+
+s32 SimRead(s32 fd, void *buf, u32 len)
+{
+    Sim &s = *s_pSim;
+    std::deque<u8> *q = fd == 200 ? &s.touch : (fd >= 100 && fd < 104 ? &s.input[fd - 100] : nullptr);
+    if (!q || q->empty())
+        return -1; // nothing waiting on a non-blocking device
+    u32 n = (u32)q->size() < len ? (u32)q->size() : len;
+    for (u32 i = 0; i < n; i++) {
+        ((u8 *)buf)[i] = q->front();
+        q->pop_front();
+    }
+    return (s32)n;
+}
+
+void SimClose(s32) {}
+
+u32 SimReadTextFile(const char *path, char *buf, u32 size)
+{
+    Sim &s = *s_pSim;
+    if (std::strcmp(path, "/usr/gp2x/version") != 0 || !s.cfg.strVersion || size == 0)
+        return 0;
+    std::snprintf(buf, size, "%s", s.cfg.strVersion);
+    return (u32)std::strlen(buf);
+}
+
+void SimExecMenu()
+{
+    s_pSim->menuExecs++;
+}
+
+const GP2X_PLATFORM s_SimPlatform = {
+    "simulated chip", SimOpenMem, SimCloseMem, SimMap,     SimUnmap, SimOpenDevice, SimRead,
+    SimClose,         SimReadTextFile, SimExecMenu, SimRegRead, SimRegWrite,
+};
+
+// The firmware's register values: a distinct pattern in every saved
+// register, then the ones the back end reads for meaning.
+void FirmwareState(Sim &s)
+{
+    static const u16 saved[] = {0x0904, 0x090A, 0x0912, 0x091C, 0x091E, 0x0924, 0x3010, 0x3014, 0x2800,
+                                0x280A, 0x280C, 0x280E, 0x2820, 0x2822, 0x2804, 0x2806, 0x2808, 0x2816,
+                                0x281A, 0x281C, 0x281E, 0x2882, 0x2824, 0x2848, 0x2818, 0x2892, 0x28DA,
+                                0x28DC, 0x2880, 0x2826, 0x2846, 0x28DE, 0x28E0, 0x2906, 0x2908, 0x290C,
+                                0x290E, 0x183A, 0x181E, 0x1820, 0x291E, 0x2920, 0x2922, 0x2924, 0x2926,
+                                0x2928, 0x292A, 0x292C, 0x292E, 0x2930, 0x2932};
+    for (u32 i = 0; i < sizeof saved / sizeof saved[0]; i++)
+        s.regs[saved[i] >> 1] = (u16)(0x0A00 + 0x31 * i);
+    const GP2X_SIM_CONFIG &c = s.cfg;
+    Cell(0xC0000904) = 0x0400;
+    Cell(0xC0000912) = 0x4904; // 199 MHz
+    Cell(0xC000091C) = 0;
+    Cell(0xC0002800) = c.bTvOut ? (c.bPAL ? 0x13A9 : 0x03A9) : 0x0005;
+    Cell(0xC0002818) = c.usLastLine;
+    Cell(0xC0002912) = c.usRGBAddrLow;
+    Cell(0xC0002914) = 0x0310; // frame buffer in the second core's memory
+    Cell(0xC0001184) = 0xFFFF;
+    Cell(0xC0001186) = (u16)(0xFFFF & ~0x4u);
+    Cell(0xC0001198) = 0xFFFF;
+    Cell(0xC0001190) = (u16)(0xFFFF & ~(c.bModel257 ? 0x1000u : 0u) & ~(c.bSDCard ? 0x4000u : 0u));
+    Cell(0xC000118E) = 0x0010; // LED off
+    Cell(0xC0004674) = 0x02A5;
+}
+
+} // namespace
+
+void GP2X_SimDefaultConfig(GP2X_SIM_CONFIG *cfg)
+{
+    *cfg = GP2X_SIM_CONFIG{};
+    cfg->usLastLine = 240;
+    cfg->usRGBAddrLow = 0x1000;
+    cfg->strVersion = "2.1.1";
+    cfg->nInputDevices = 0;
+}
+
+void GP2X_SimInstall(const GP2X_SIM_CONFIG *cfg)
+{
+    GP2X_SimUninstall();
+    Sim *s = new Sim();
+    s->cfg = *cfg;
+    s->video = (u8 *)std::calloc(GP2X_VIDEO_SIZE, 1);
+    s->core = (u8 *)std::calloc(GP2X_940_SIZE, 1);
+    s->timeUs = 1000ull * 1000000ull + 123456; // the clock has been running for a while
+    s->scl = s->sda = 1;
+    s->coreStop.store(0);
+    s->coreClock.store(0);
+    s_pSim = s;
+    FirmwareState(*s);
+    s->coreClock.store(Cell(0xC0000904) & 1);
+    g_pGP2XPlatform = &s_SimPlatform;
+}
+
+void GP2X_SimUninstall()
+{
+    if (!s_pSim)
+        return;
+    StopCore();
+    if (g_pGP2XPlatform == &s_SimPlatform)
+        g_pGP2XPlatform = &g_GP2XHandheldPlatform;
+    std::free(s_pSim->video);
+    std::free(s_pSim->core);
+    delete s_pSim;
+    s_pSim = nullptr;
+}
+
+u32 GP2X_SimInstallFromEnvironment()
+{
+    const char *v = std::getenv("VORN_SIMULATED_CHIP");
+    if (!v || !*v || std::strcmp(v, "0") == 0)
+        return 0;
+    GP2X_SIM_CONFIG cfg;
+    GP2X_SimDefaultConfig(&cfg);
+    GP2X_SimInstall(&cfg);
+    return 1;
+}
+
+u16 GP2X_SimPeek16(u32 phys) { return Cell(phys); }
+u32 GP2X_SimPeek32(u32 phys)
+{
+    if (InAccel(phys))
+        return s_pSim->accel[((phys - GP2X_ACCEL_BASE) & 0x1FC) >> 2];
+    return (u32)Cell(phys) | (u32)Cell(phys + 2) << 16;
+}
+void GP2X_SimPoke16(u32 phys, u16 value) { Cell(phys) = value; }
+
+u32 GP2X_SimWriteCount() { return (u32)s_pSim->log.size(); }
+const GP2X_SIM_WRITE *GP2X_SimWrites() { return s_pSim->log.data(); }
+void GP2X_SimClearLog()
+{
+    s_pSim->log.clear();
+    s_pSim->encLog.clear();
+}
+u32 GP2X_SimLastWrite(u32 phys, u32 *pFound)
+{
+    for (size_t i = s_pSim->log.size(); i-- > 0;)
+        if (s_pSim->log[i].ulAddr == phys) {
+            *pFound = 1;
+            return s_pSim->log[i].ulValue;
+        }
+    *pFound = 0;
+    return 0;
+}
+
+u8 GP2X_SimEncoderReg(u8 reg)
+{
+    // Register 6 reports the field being sent; register 2's caption-busy
+    // bit is always clear.
+    if (reg == 6)
+        return (u8)(TVField() << 1);
+    if (reg == 2)
+        return (u8)(s_pSim->enc[2] & ~0x08);
+    return s_pSim->enc[reg];
+}
+u32 GP2X_SimEncoderWriteCount() { return (u32)s_pSim->encLog.size(); }
+const u16 *GP2X_SimEncoderWrites() { return s_pSim->encLog.data(); }
+
+void GP2X_SimSetButtons(u32 mask)
+{
+    s_pSim->script.clear();
+    s_pSim->scriptStep = 0;
+    ButtonLevels(mask);
+}
+
+void GP2X_SimButtonScript(const GP2X_SIM_BUTTON_STEP *steps, u32 count)
+{
+    Sim &s = *s_pSim;
+    s.script.assign(steps, steps + count);
+    s.scriptStep = 0;
+    s.scriptLeft = count && steps[0].ulPolls ? steps[0].ulPolls : 1;
+}
+
+u32 GP2X_SimButtonReads() { return s_pSim->buttonReads; }
+
+uint64_t GP2X_SimTimeUs() { return s_pSim->timeUs; }
+void GP2X_SimAdvanceUs(uint64_t us) { s_pSim->timeUs += us; }
+
+void GP2X_SimPushInputEvent(u32 device, u16 type, u16 code, s32 value)
+{
+    u8 ev[16] = {};
+    std::memcpy(ev + 8, &type, 2);
+    std::memcpy(ev + 10, &code, 2);
+    std::memcpy(ev + 12, &value, 4);
+    s_pSim->input[device & 3].insert(s_pSim->input[device & 3].end(), ev, ev + 16);
+}
+
+void GP2X_SimPushTouchSample(u16 w0, u16 w1, u16 w2, u16 w3)
+{
+    u16 w[4] = {w0, w1, w2, w3};
+    const u8 *p = (const u8 *)w;
+    s_pSim->touch.insert(s_pSim->touch.end(), p, p + 8);
+}
+
+void GP2X_SimClockCore(u32 bOn) { s_pSim->coreClock.store(bOn ? 1u : 0u); }
+u32 GP2X_SimMenuExecCount() { return s_pSim->menuExecs; }
+u32 GP2X_SimMemIsOpen() { return s_pSim->bMemOpen; }
+u32 GP2X_SimBlitCount() { return s_pSim->blits; }
+u32 GP2X_SimRotateCount() { return s_pSim->rotates; }
+u8 *GP2X_SimVideoMem() { return s_pSim ? s_pSim->video : nullptr; }
+u8 *GP2X_Sim940Mem() { return s_pSim ? s_pSim->core : nullptr; }

@@ -1,0 +1,570 @@
+// Handheld back end: buttons from the GPIO ports, input event devices and
+// the touch screen, model and firmware, LED, power, CPU clock, SD card, raw
+// registers, the television encoder on its two-wire bus, closed captions
+// and the firmware check with its warning screen.
+#include <SDL/SDL.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "lowlevel/gp2x/zkt_lowLevelGP2X.h"
+#include "tools/zkt_lowLevelCommon.h"
+
+#if __has_include("debug/zkt_lowLevelDbg.h")
+#include "debug/zkt_lowLevelDbg.h"
+#define GP2X_HAVE_DEBUG_CONSOLE 1
+#endif
+
+s32 g_nGP2XTouchFd = -1;
+s32 g_nGP2XInputFd[4] = {-1, -1, -1, -1};
+
+// ---------------------------------------------------------------- buttons
+
+u32 ZKT_GetGP2XInputState(u32 *pButtons)
+{
+    u32 c = GP2X_R16(0xC0001184);
+    u32 d = GP2X_R16(0xC0001186);
+    u32 m = GP2X_R16(0xC0001198);
+    // Inputs read low while pressed.
+    u32 levels = (m & 0xFF) | (c & 0xFF00) | ((d >> 6) & 3) << 16 | ((d >> 11) & 1) << 18;
+    u32 buttons = levels ^ 0x7FFFF;
+    if (!(c & 0x400) && !(c & 0x800))
+        buttons |= ZKT_BTN_EXIT;
+    // The touch-screen model's pad has no diagonals and no stick push.
+    if (g_ulGP2XModel >= 256)
+        buttons &= 0xFFFBFF55u;
+    *pButtons = buttons;
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- input devices
+
+void GP2X_CloseDevices()
+{
+    for (s32 &fd : g_nGP2XInputFd) {
+        if (fd >= 0)
+            g_pGP2XPlatform->pfnClose(fd);
+        fd = -1;
+    }
+    if (g_nGP2XTouchFd >= 0)
+        g_pGP2XPlatform->pfnClose(g_nGP2XTouchFd);
+    g_nGP2XTouchFd = -1;
+}
+
+void GP2X_OpenInputDevices(u32 bOpen)
+{
+    for (s32 &fd : g_nGP2XInputFd) {
+        if (fd >= 0)
+            g_pGP2XPlatform->pfnClose(fd);
+        fd = -1;
+    }
+    ZKT_DelayMS(20); // let the devices settle after a change
+    if (!bOpen)
+        return;
+    for (int i = 0; i < 4; i++) {
+        char path[32];
+        std::snprintf(path, sizeof path, "/dev/input/event%d", i);
+        g_nGP2XInputFd[i] = g_pGP2XPlatform->pfnOpenDevice(path);
+        if (g_nGP2XInputFd[i] < 0)
+            break;
+    }
+}
+
+u32 ZKT_HIDDetection(u32 bOpen)
+{
+    GP2X_OpenInputDevices(bOpen);
+    return ZKT_OK;
+}
+
+u32 ZKT_GetHIDEvent(u16 device, u16 *pType, u16 *pCode, u32 *pValue)
+{
+    if (device >= 4 || g_nGP2XInputFd[device] < 0)
+        return ZKT_NO_DEVICE;
+    // struct input_event on the handheld: 8 bytes of time, type, code, value.
+    u8 ev[16];
+    if (g_pGP2XPlatform->pfnRead(g_nGP2XInputFd[device], ev, 16) != 16)
+        return ZKT_NO_EVENT;
+    u16 type, code;
+    s32 value;
+    std::memcpy(&type, ev + 8, 2);
+    std::memcpy(&code, ev + 10, 2);
+    std::memcpy(&value, ev + 12, 4);
+    *pType = type;
+    *pCode = code;
+    *pValue = (u32)value;
+    return ZKT_EVENT_READY;
+}
+
+u32 ZKT_GetTouchScreen(u16 *p1, u16 *p2, u16 *p3)
+{
+    if (g_nGP2XTouchFd < 0)
+        return ZKT_ERR_NOT_AVAILABLE;
+    u16 sample[4] = {0, 0, 0, 0};
+    g_pGP2XPlatform->pfnRead(g_nGP2XTouchFd, sample, sizeof sample);
+    *p1 = sample[1];
+    *p2 = sample[2];
+    *p3 = sample[0];
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- model, LED, power, clock, SD
+
+u32 ZKT_GetHardwareModel(u32 *pModel)
+{
+    *pModel = g_ulGP2XModel;
+    return ZKT_OK;
+}
+
+u32 ZKT_GetFirmwareVersion(u32 *pVersion)
+{
+    *pVersion = g_ulGP2XFirmwareVersion;
+    return ZKT_OK;
+}
+
+u32 ZKT_GetBatteryLEDState()
+{
+    if (g_ulGP2XModel == 256)
+        return ZKT_ERR_NOT_AVAILABLE;
+    return (GP2X_R16(0xC000118E) & 0x10) ? ZKT_LED_OFF : ZKT_LED_ON;
+}
+
+u32 ZKT_SetBatteryLEDState(u32 bOn)
+{
+    if (g_ulGP2XModel == 256)
+        return ZKT_ERR_NOT_AVAILABLE;
+    u32 levels = GP2X_R16(0xC000118E);
+    GP2X_W16(0xC000106E, bOn ? (levels & ~0x10u) : (levels | 0x10u));
+    return ZKT_OK;
+}
+
+u32 ZKT_GetPowerState(u16 *pLevel)
+{
+    *pLevel = GP2X_R16(0xC0004674) & 0x3FF;
+    return ZKT_OK;
+}
+
+u32 ZKT_GetCPUClock(u32 *pMHz)
+{
+    u32 pll = GP2X_R16(0xC0000912);
+    u32 m = (pll >> 8) & 0xFF, p = (pll >> 2) & 0x3F, s = pll & 3;
+    u32 div = GP2X_R16(0xC000091C) & 7;
+    // 7.3728 MHz crystal; the result is in units of 100 Hz.
+    u32 clock = (((m * 9 + 72) << 13) / ((p + 2) << s)) / (div + 1);
+    *pMHz = clock / 10000;
+    return ZKT_OK;
+}
+
+u32 ZKT_SetCPUClock(u32 mhz)
+{
+    GP2X_W16(0xC0000910, (mhz * 30000 / 73728) * 256 - 2044);
+    GP2X_W16(0xC000091C, GP2X_R16(0xC000091C) & 0xFE3C);
+    return ZKT_OK;
+}
+
+u32 ZKT_GetSDState()
+{
+    if (GP2X_R16(0xC0001190) & 0x4000)
+        return ZKT_NO_DEVICE;
+    return (GP2X_R16(0xC0001186) & 0x4) ? ZKT_SD_SWITCH : ZKT_NO_EVENT;
+}
+
+u32 ZKT_SaveOnDisk(u32, const char *)
+{
+    return ZKT_ERR_NOT_AVAILABLE;
+}
+
+u32 ZKT_ReadMemRegister(u32 offset, u16 *pValue)
+{
+    *pValue = GP2X_R16(GP2X_REG_BASE + (offset & 0xFFFE));
+    return ZKT_OK;
+}
+
+u32 ZKT_WriteMemRegister(u32 offset, u16 value)
+{
+    GP2X_W16(GP2X_REG_BASE + (offset & 0xFFFE), value);
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- two-wire bus
+
+// GPIO port B: bit 0 clock, bit 1 data. A line is driven low by making
+// its pin an output at 0 and released (pulled high) by making it an input.
+#define I2C_FUNC 0xC0001022u
+#define I2C_OUT 0xC0001062u
+#define I2C_LEVEL 0xC0001182u
+#define I2C_SCL 1u
+#define I2C_SDA 2u
+
+static void BusDelay()
+{
+    // A few microseconds between line changes.
+    for (int i = 0; i < 8; i++)
+        (void)GP2X_R16(I2C_LEVEL);
+}
+
+static void BusLine(u32 line, u32 bHigh)
+{
+    if (bHigh) {
+        GP2X_CLR16(I2C_FUNC, line);
+    } else {
+        GP2X_CLR16(I2C_OUT, line);
+        GP2X_SET16(I2C_FUNC, line);
+    }
+    BusDelay();
+}
+
+static void BusStart()
+{
+    BusLine(I2C_SDA, 1);
+    BusLine(I2C_SCL, 1);
+    BusLine(I2C_SDA, 0);
+    BusLine(I2C_SCL, 0);
+}
+
+static void BusStop()
+{
+    BusLine(I2C_SDA, 0);
+    BusLine(I2C_SCL, 1);
+    BusLine(I2C_SDA, 1);
+}
+
+// Sends a byte, most significant bit first; true when acknowledged.
+static bool BusWriteByte(u8 v)
+{
+    for (int i = 7; i >= 0; i--) {
+        BusLine(I2C_SDA, (v >> i) & 1);
+        BusLine(I2C_SCL, 1);
+        BusLine(I2C_SCL, 0);
+    }
+    BusLine(I2C_SDA, 1);
+    BusLine(I2C_SCL, 1);
+    bool ack = !(GP2X_R16(I2C_LEVEL) & I2C_SDA);
+    BusLine(I2C_SCL, 0);
+    return ack;
+}
+
+static u8 BusReadByte(bool bAck)
+{
+    u8 v = 0;
+    BusLine(I2C_SDA, 1);
+    for (int i = 0; i < 8; i++) {
+        BusLine(I2C_SCL, 1);
+        v = (u8)(v << 1 | ((GP2X_R16(I2C_LEVEL) & I2C_SDA) ? 1 : 0));
+        BusLine(I2C_SCL, 0);
+    }
+    BusLine(I2C_SDA, bAck ? 0 : 1);
+    BusLine(I2C_SCL, 1);
+    BusLine(I2C_SCL, 0);
+    BusLine(I2C_SDA, 1);
+    return v;
+}
+
+u32 ZKT_OutCX25874(u8 reg, u8 value)
+{
+    BusStart();
+    bool ok = BusWriteByte(GP2X_CX25874_ADDR) && BusWriteByte(reg) && BusWriteByte(value);
+    BusStop();
+    return ok ? ZKT_OK : ZKT_ERR_NOT_AVAILABLE;
+}
+
+u32 ZKT_InCX25874(u8 reg, u8 *pValue)
+{
+    BusStart();
+    bool ok = BusWriteByte(GP2X_CX25874_ADDR) && BusWriteByte(reg);
+    if (ok) {
+        BusStart(); // repeated start, then read
+        ok = BusWriteByte(GP2X_CX25874_ADDR | 1);
+        if (ok)
+            *pValue = BusReadByte(false);
+    }
+    BusStop();
+    if (!ok)
+        *pValue = 0;
+    return ok ? ZKT_OK : ZKT_ERR_NOT_AVAILABLE;
+}
+
+u32 ZKT_GetCurrentTVFieldOutput(u32 *pField)
+{
+    if (!GP2X_IsTV())
+        return ZKT_ERR_NOT_AVAILABLE;
+    u8 v = 0;
+    ZKT_InCX25874(6, &v);
+    *pField = (v >> 1) & 1;
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- closed captions
+
+// Line-21 caption pairs, first byte in bits 0 to 7, each byte with odd parity.
+static u16 s_usCCRing[256];
+static u32 s_ulCCWrite = 0, s_ulCCRead = 0;
+static u32 s_bCCHalf = 0; // the slot at the write index holds a first byte only
+static u32 s_ulCCChannel = 1;
+
+u8 ZKT_CC_OddParity(u8 c)
+{
+    c &= 0x7F;
+    u32 ones = (u32)__builtin_popcount(c);
+    return (u8)(ones & 1 ? c : c | 0x80);
+}
+
+static u32 CCUsed()
+{
+    return (s_ulCCWrite - s_ulCCRead) & 255;
+}
+
+static void CCPushPair(u8 a, u8 b)
+{
+    s_usCCRing[s_ulCCWrite] = (u16)(ZKT_CC_OddParity(a) | ZKT_CC_OddParity(b) << 8);
+    s_ulCCWrite = (s_ulCCWrite + 1) & 255;
+}
+
+static void CCCompleteHalf()
+{
+    if (s_bCCHalf) {
+        s_usCCRing[s_ulCCWrite] = (u16)(s_usCCRing[s_ulCCWrite] | 0x80 << 8);
+        s_ulCCWrite = (s_ulCCWrite + 1) & 255;
+        s_bCCHalf = 0;
+    }
+}
+
+static void CCPushChar(u8 c)
+{
+    if (s_bCCHalf) {
+        s_usCCRing[s_ulCCWrite] = (u16)(s_usCCRing[s_ulCCWrite] | ZKT_CC_OddParity(c) << 8);
+        s_ulCCWrite = (s_ulCCWrite + 1) & 255;
+        s_bCCHalf = 0;
+    } else {
+        s_usCCRing[s_ulCCWrite] = ZKT_CC_OddParity(c);
+        s_bCCHalf = 1;
+    }
+}
+
+// Data channel 2 (caption channels 2 and 4) adds 8 to the first byte;
+// channels 3 and 4 are on the second field.
+static u8 CCDataChannelBit() { return (s_ulCCChannel == 2 || s_ulCCChannel == 4) ? 8 : 0; }
+
+u32 ZKT_CC_SetChannel(u32 channel)
+{
+    if (channel >= 1 && channel <= 4)
+        s_ulCCChannel = channel;
+    return ZKT_OK;
+}
+
+// Commands 0 to 15 are the miscellaneous control codes (0x20 to 0x2F:
+// resume caption loading, backspace, ..., end of caption), 16 to 18 the
+// tab offsets 1 to 3. Control codes are sent twice, as receivers expect.
+u32 ZKT_CC_SetCommand(u32 command)
+{
+    if (command > 18)
+        return ZKT_ERR_INVALID_ARG;
+    if (255 - CCUsed() < 3)
+        return 11;
+    CCCompleteHalf();
+    u8 first, second;
+    if (command < 16) {
+        first = (u8)((s_ulCCChannel >= 3 ? 0x15 : 0x14) | CCDataChannelBit());
+        second = (u8)(0x20 + command);
+    } else {
+        first = (u8)(0x17 | CCDataChannelBit());
+        second = (u8)(0x21 + command - 16);
+    }
+    CCPushPair(first, second);
+    CCPushPair(first, second);
+    return ZKT_OK;
+}
+
+u32 ZKT_CC_SetPosition(u32, u32)
+{
+    return ZKT_OK;
+}
+
+// Preamble address code: row 1 to 15; attribute bits 0 to 2 the colour
+// (white, green, blue, cyan, red, yellow, magenta, italics), bit 3 underline.
+u32 ZKT_CC_SetColor(u8 row, u8 attribute)
+{
+    static const u8 rowFirst[16] = {0, 0x11, 0x11, 0x12, 0x12, 0x15, 0x15, 0x16,
+                                    0x16, 0x17, 0x17, 0x10, 0x13, 0x13, 0x14, 0x14};
+    static const u8 rowHigh[16] = {0, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 0, 1, 0, 1};
+    if (row < 1 || row > 15)
+        return ZKT_ERR_INVALID_ARG;
+    if (255 - CCUsed() < 3)
+        return 11;
+    CCCompleteHalf();
+    u8 first = (u8)(rowFirst[row] | CCDataChannelBit());
+    u8 second = (u8)(0x40 | rowHigh[row] << 5 | (attribute & 7) << 1 | ((attribute >> 3) & 1));
+    CCPushPair(first, second);
+    CCPushPair(first, second);
+    return ZKT_OK;
+}
+
+// The caption character set differs from ASCII in a few places; Latin-1
+// letters it has are sent as their codes, the rest of its letters as
+// special characters (a pair of their own).
+static u32 CCTranslate(u8 c, u8 *pSpecial)
+{
+    *pSpecial = 0;
+    switch (c) {
+    case 0xE1: return 0x2A; // a acute
+    case 0xE9: return 0x5C;
+    case 0xED: return 0x5E;
+    case 0xF3: return 0x5F;
+    case 0xFA: return 0x60;
+    case 0xE7: return 0x7B;
+    case 0xF7: return 0x7C;
+    case 0xD1: return 0x7D;
+    case 0xF1: return 0x7E;
+    case 0xAE: *pSpecial = 0x30; return 0;
+    case 0xB0: *pSpecial = 0x31; return 0;
+    case 0xBD: *pSpecial = 0x32; return 0;
+    case 0xBF: *pSpecial = 0x33; return 0;
+    case 0xA2: *pSpecial = 0x35; return 0;
+    case 0xA3: *pSpecial = 0x36; return 0;
+    case 0xE0: *pSpecial = 0x38; return 0;
+    case 0xE8: *pSpecial = 0x3A; return 0;
+    case 0xE2: *pSpecial = 0x3B; return 0;
+    case 0xEA: *pSpecial = 0x3C; return 0;
+    case 0xEE: *pSpecial = 0x3D; return 0;
+    case 0xF4: *pSpecial = 0x3E; return 0;
+    case 0xFB: *pSpecial = 0x3F; return 0;
+    // ASCII characters whose codes stand for accented letters here.
+    case '*': case '\\': case '^': case '_': case '`': case '{': case '|': case '}': case '~':
+        return ' ';
+    }
+    if (c < 0x20 || c > 0x7E)
+        return ' ';
+    return c;
+}
+
+u32 ZKT_CC_printf(const char *format, ...)
+{
+    char text[256];
+    va_list ap;
+    va_start(ap, format);
+    int n = std::vsnprintf(text, sizeof text, format, ap);
+    va_end(ap);
+    if (n < 0 || n > 255)
+        return 11;
+    // Count the pairs it needs before queueing anything.
+    u32 half = s_bCCHalf, pairs = 0;
+    for (int i = 0; i < n; i++) {
+        u8 special;
+        CCTranslate((u8)text[i], &special);
+        if (special) {
+            pairs += half; // the half pair is completed first
+            half = 0;
+            pairs++;
+        } else {
+            pairs += half;
+            half ^= 1;
+        }
+    }
+    pairs += half;
+    if (pairs > 255 - CCUsed())
+        return 11;
+    for (int i = 0; i < n; i++) {
+        u8 special;
+        u32 c = CCTranslate((u8)text[i], &special);
+        if (special) {
+            CCCompleteHalf();
+            CCPushPair((u8)(0x11 | CCDataChannelBit()), special);
+        } else {
+            CCPushChar((u8)c);
+        }
+    }
+    return ZKT_OK;
+}
+
+static void CCSend(u16 pair)
+{
+    u8 v = 0;
+    do {
+        if (ZKT_InCX25874(2, &v) != ZKT_OK)
+            break; // no encoder answering: nothing to wait for
+    } while (v & 0x08);
+    ZKT_OutCX25874(0xC0, (u8)pair);
+    ZKT_OutCX25874(0xC2, (u8)(pair >> 8));
+}
+
+u32 ZKT_CC_OutputToTV()
+{
+    if (CCUsed() == 0)
+        return ZKT_OK;
+    CCSend(s_usCCRing[s_ulCCRead]);
+    s_ulCCRead = (s_ulCCRead + 1) & 255;
+    return ZKT_OK;
+}
+
+u32 ZKT_WriteCloseCaption(u16 pair)
+{
+    CCSend(pair);
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- firmware check
+
+static void ShowWarning(u32 bAllowProceed)
+{
+    ZKT_SetRGBStartAddress(0);
+#ifdef GP2X_HAVE_DEBUG_CONSOLE
+    ZKT_DbgClrScr(0, 0);
+    ZKT_DbgColor(7, 0);
+    ZKT_DbgPrint("            *** WARNING ***\n");
+    ZKT_DbgColor(1, 0);
+    ZKT_DbgPrint("\n\n\n");
+    ZKT_DbgPrint("    WE HAVE DETECT A NO-GPH FIRMWARE\n");
+    ZKT_DbgPrint("       ENVIRONMENT (e.g.: ");
+    ZKT_DbgColor(8, 0);
+    ZKT_DbgPrint("Open2X");
+    ZKT_DbgColor(1, 0);
+    ZKT_DbgPrint(").\n");
+    ZKT_DbgPrint("\n");
+    ZKT_DbgPrint("\n");
+    ZKT_DbgPrint(" WE RECOMMEND TO GO IN COMPATIBLE MODE\n");
+    ZKT_DbgPrint("      FIRST, THEN LAUNCH THIS FILE!\n");
+    ZKT_DbgGotoXY(0, 15);
+    ZKT_DbgPrint("       HOLD BOTH TRIGGERS TO EXIT.\n");
+    ZKT_DbgGotoXY(0, 24);
+    ZKT_DbgColor(12, 0);
+    if (bAllowProceed)
+        ZKT_DbgPrint("At your risk: press B to proceed anyway.");
+    ZKT_DbgDrawScr(0, 0);
+#else
+    (void)bAllowProceed;
+#endif
+}
+
+static void ClearWarning()
+{
+#ifdef GP2X_HAVE_DEBUG_CONSOLE
+    ZKT_DbgClrScr(0, 0);
+    ZKT_DbgDrawScr(0, 0);
+#endif
+}
+
+u32 ZKT_CheckOpen2X(u32 bWarn, u32 bAllowProceed)
+{
+    u16 value = 0;
+    ZKT_ReadMemRegister(0x2912, &value);
+    if (value == 0x1000)
+        return ZKT_OK;
+    if (!bWarn)
+        return ZKT_OPEN2X_PROCEED;
+    ShowWarning(bAllowProceed);
+
+    // Only a fresh press of B on its own counts: B held from before, or
+    // together with anything else, does not.
+    u32 prev = ZKT_BTN_B, input = 0;
+    for (;;) {
+        ZKT_GetGP2XInputState(&input);
+        if (input & ZKT_BTN_EXIT)
+            return ZKT_OPEN2X_QUIT;
+        if (prev == 0 && input == ZKT_BTN_B)
+            break;
+        prev = input;
+        SDL_Delay(15);
+    }
+    ClearWarning();
+    return ZKT_OPEN2X_PROCEED;
+}

@@ -1,0 +1,509 @@
+// Handheld back end: the layer setters as register writes, the OSD and SPU
+// record writers with physical addresses, the blitter and rotator, and the
+// second core's start, stop, pause and command queue.
+#include <cstring>
+
+#include "lowlevel/gp2x/zkt_lowLevelGP2X.h"
+#include "tools/zkt_lowLevelCommon.h"
+
+// ---------------------------------------------------------------- RGB layer
+
+u32 ZKT_SetPalette(u16 first, const u32 *colors, u16 count)
+{
+    GP2X_W16(0xC0002958, (u32)first * 2);
+    for (u32 i = 0; i < count; i++) {
+        GP2X_W16(0xC000295A, colors[i] & 0xFFFF);
+        GP2X_W16(0xC000295A, colors[i] >> 16);
+    }
+    return ZKT_OK;
+}
+
+u32 ZKT_SetRGBStartAddress(u32 offset)
+{
+    u32 a = GP2X_Phys(offset);
+    u32 b = a;
+    // A frame-height source is scanned as two fields one line apart.
+    if (g_nScreenSizeY >= 289) {
+        u32 w = (u32)g_nScreenSizeX;
+        switch (g_nColorBitDepth) {
+        case 4: b += w / 2; break;
+        case 8: b += w; break;
+        case 16: b += 2 * w; break;
+        default: b += 3 * w; break;
+        }
+    }
+    GP2X_W16(0xC000290E, b & 0xFFFF);
+    GP2X_W16(0xC0002910, b >> 16);
+    GP2X_W16(0xC0002912, a & 0xFFFF);
+    GP2X_W16(0xC0002914, a >> 16);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetRGBRegionColorKey(u32 color)
+{
+    GP2X_W16(0xC0002902, color & 0xFFFF);
+    GP2X_W16(0xC0002904, color >> 16);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetRGBRegionOperation(u32 region, u32 bEnable, u32 bShow, u16 blendMode, u16 alpha, u16 startX,
+                              u16 startY, u16 endX, u16 endY)
+{
+    u32 r = region - 1;
+    GP2X_PUT16(0xC0002880, 1u << (region + 1), bEnable ? ~0u : 0u);
+    GP2X_PUT16(0xC00028DA, 1u << (2 * r), bShow ? ~0u : 0u);
+    GP2X_PUT16(0xC00028DC, 3u << (2 * r), (u32)blendMode << (2 * r));
+    if (region <= 3)
+        GP2X_PUT16(0xC00028DE, 15u << (4 * r), (u32)alpha << (4 * r));
+    else
+        GP2X_PUT16(0xC00028E0, 15u << (4 * (region - 4)), (u32)alpha << (4 * (region - 4)));
+    if (region <= 4) {
+        u32 base = 0xC00028E2 + 8 * r;
+        GP2X_W16(base, startX);
+        GP2X_W16(base + 2, endX);
+        GP2X_W16(base + 4, startY);
+        GP2X_W16(base + 6, endY);
+    }
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- cursor and gamma
+
+u32 ZKT_SetCursorParams(u32 bEnable, u16 size, u32 color1, u32 color0, u32 bitmapOffset)
+{
+    if (!bEnable) {
+        GP2X_CLR16(0xC0002880, 0x200);
+        return ZKT_OK;
+    }
+    GP2X_W16(0xC000291E, size | (color1 >> 28) << 8 | (color0 >> 28) << 12);
+    GP2X_W16(0xC0002924, color0 & 0xFFFF);
+    GP2X_W16(0xC0002926, color0 >> 16);
+    GP2X_W16(0xC0002928, color1 & 0xFFFF);
+    GP2X_W16(0xC000292A, color1 >> 16);
+    GP2X_W32(0xC000292C, GP2X_Phys(bitmapOffset) + (u32)size * size / 4);
+    GP2X_W32(0xC0002930, GP2X_Phys(bitmapOffset));
+    GP2X_SET16(0xC0002880, 0x200);
+    return ZKT_OK;
+}
+
+u32 ZKT_MoveCursor(u16 x, u16 y)
+{
+    GP2X_W16(0xC0002920, x);
+    GP2X_W16(0xC0002922, y);
+    return ZKT_OK;
+}
+
+u32 ZKT_EnableGamma(u32 bEnable)
+{
+    GP2X_PUT16(0xC0002880, 0x1000, bEnable ? 0u : ~0u);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetGamma(u16 first, const u32 *table, u16 count)
+{
+    GP2X_W16(0xC000295C, (u32)first * 2);
+    for (u32 i = 0; i < count; i++) {
+        GP2X_W16(0xC000295E, table[i] & 0xFFFF);
+        GP2X_W16(0xC000295E, table[i] >> 16);
+    }
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- YUV planes
+
+u32 ZKT_SetYUVVideoPlane(u32 bPlaneA, u32 bEnable, u16 startX, u16 startY, u16 endX, u16 bottomEndY,
+                         u16 splitY, u16 lineWidth, u32 topOffset, u32 topMirrorH, u32 topMirrorV,
+                         u32 bottomOffset, u32 bottomMirrorH, u32 bottomMirrorV)
+{
+    u32 enableBit = bPlaneA ? 1u : 2u;
+    if (!bEnable) {
+        GP2X_CLR16(0xC0002880, enableBit);
+        return ZKT_OK;
+    }
+    u32 d = bPlaneA ? 0 : 0x2A;
+    u32 width = GP2X_IsTV() ? 2u * lineWidth : lineWidth;
+    GP2X_W16(0xC0002892 + d, width);
+    GP2X_W16(0xC0002894 + d, width);
+    GP2X_W16(0xC0002896 + d, startX);
+    GP2X_W16(0xC0002898 + d, endX);
+    GP2X_W16(0xC000289A + d, startY);
+    GP2X_W16(0xC000289C + d, splitY);
+    GP2X_W16(0xC000289E + d, bottomEndY);
+
+    // On a television the two fields start one source line apart.
+    u32 line = 2u * lineWidth;
+    auto regionAddresses = [&](u32 reg, u32 offset, u32 bMirrorV) {
+        u32 first = GP2X_Phys(offset), second = first;
+        if (GP2X_IsTV()) {
+            if (bMirrorV)
+                second += line;
+            else
+                first += line;
+        }
+        GP2X_W16(reg, first & 0xFFFF);
+        GP2X_W16(reg + 2, first >> 16);
+        GP2X_W16(reg + 4, second & 0xFFFF);
+        GP2X_W16(reg + 6, second >> 16);
+    };
+    regionAddresses(0xC00028A0 + d, topOffset, topMirrorV);
+    regionAddresses(0xC00028A8 + d, bottomOffset, bottomMirrorV);
+
+    u32 mirror = (topMirrorH ? 8u : 0u) | (topMirrorV ? 4u : 0u) | (bottomMirrorH ? 2u : 0u) |
+                 (bottomMirrorV ? 1u : 0u) | (splitY != bottomEndY ? 0x10u : 0u);
+    u32 shift = bPlaneA ? 0 : 5;
+    GP2X_PUT16(0xC0002882, 0x1Fu << shift, mirror << shift);
+    GP2X_SET16(0xC0002880, enableBit);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetYUVVideoPlaneScaler(u32 bPlaneA, u32 bTop, u16 hScale, u16 vScale)
+{
+    u32 d = bPlaneA ? 0 : 0x2A;
+    u32 width = GP2X_R16(0xC0002892 + d);
+    u32 v = (u32)vScale * width;
+    GP2X_W16((bTop ? 0xC0002886 : 0xC0002888) + d, hScale);
+    GP2X_W16((bTop ? 0xC000288A : 0xC000288E) + d, (v >> 10) & 0xFFFF);
+    GP2X_W16((bTop ? 0xC000288C : 0xC0002890) + d, v >> 26);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetYUVVideoPlanePriority(u32 bFirstOnTop)
+{
+    GP2X_PUT16(0xC0002884, 0x400, bFirstOnTop ? 0u : ~0u);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetYUVBrightness(s8 brightness)
+{
+    GP2X_PUT16(0xC0002934, 0xFF, (u8)brightness);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetYUVContrast(u8 contrast)
+{
+    GP2X_PUT16(0xC0002934, 0x700, (u32)contrast << 8);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetYUVSaturationAndHUE(u32 quadrant, u8 saturation, u8 hue)
+{
+    s8 cbA, cbB, crA, crB;
+    ZKT_CalcYUVHueMatrix(saturation, hue, &cbA, &cbB, &crA, &crB);
+    u32 k = quadrant & 3;
+    GP2X_W16(0xC0002936 + 4 * k, (u32)(u8)cbA << 8 | (u8)cbB);
+    GP2X_W16(0xC0002938 + 4 * k, (u32)(u8)crA << 8 | (u8)crB);
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- OSD and SPU
+
+u32 ZKT_SetOSDPalette(u16 first, const u32 *colors, u16 count)
+{
+    GP2X_W16(0xC0002954, (u32)first * 2);
+    for (u32 i = 0; i < count; i++) {
+        u32 e = colors[i];
+        GP2X_W16(0xC0002956, e & 0xFFFF);
+        GP2X_W16(0xC0002956, (e >> 28) << 8 | ((e >> 16) & 0xFF));
+    }
+    return ZKT_OK;
+}
+
+u32 ZKT_SetOSDPlane(u32 bEnable, u32 evenFieldHeaderOffset, u32 oddFieldHeaderOffset)
+{
+    if (!bEnable) {
+        GP2X_CLR16(0xC0002880, 0x80);
+        return ZKT_OK;
+    }
+    u32 odd = GP2X_Phys(oddFieldHeaderOffset), even = GP2X_Phys(evenFieldHeaderOffset);
+    GP2X_W16(0xC0002916, odd & 0xFFFF);
+    GP2X_W16(0xC0002918, odd >> 16);
+    GP2X_W16(0xC000291A, even & 0xFFFF);
+    GP2X_W16(0xC000291C, even >> 16);
+    GP2X_SET16(0xC0002880, 0x80);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetSPUColor(u16 index, u32 color)
+{
+    if (index >= 16)
+        return ZKT_ERR_INVALID_ARG; // the next registers are not colours
+    GP2X_W16(0xC0002980 + 4u * index, (color >> 24) << 8 | ((color >> 8) & 0xFF));
+    GP2X_W16(0xC0002982 + 4u * index, color & 0xFF);
+    return ZKT_OK;
+}
+
+u32 ZKT_SetSPUPlane(u32 bEnable, u32 bOnTopOfOSD, u32 bHighlight, u32 baseCmdOffset, u32 highlightOffset)
+{
+    if (!bEnable) {
+        GP2X_W16(0xC0002974, 0);
+        GP2X_CLR16(0xC0002880, 0x100);
+        return ZKT_OK;
+    }
+    GP2X_W16(0xC0002976, 0);
+    GP2X_W32(0xC0002978, GP2X_Phys(baseCmdOffset));
+    GP2X_W32(0xC000297C, GP2X_Phys(highlightOffset));
+    GP2X_PUT16(0xC0002880, 0x800, bOnTopOfOSD ? 0u : ~0u);
+    GP2X_W16(0xC0002974, bHighlight ? 7 : 3);
+    GP2X_SET16(0xC0002880, 0x100);
+    return ZKT_OK;
+}
+
+namespace {
+
+// A record is written only when it fits wholly inside video memory.
+u8 *RecordPtr(u32 offset, u32 size)
+{
+    if (!g_GP2X_VIDEO_BASE_PTR || size > GP2X_VIDEO_SIZE || offset > GP2X_VIDEO_SIZE - size)
+        return nullptr;
+    return g_GP2X_VIDEO_BASE_PTR + offset;
+}
+
+void PutLE(u8 *p, u32 w)
+{
+    p[0] = (u8)w;
+    p[1] = (u8)(w >> 8);
+    p[2] = (u8)(w >> 16);
+    p[3] = (u8)(w >> 24);
+}
+
+void PutBE(u8 *p, u32 w)
+{
+    p[0] = (u8)(w >> 24);
+    p[1] = (u8)(w >> 16);
+    p[2] = (u8)(w >> 8);
+    p[3] = (u8)w;
+}
+
+} // namespace
+
+u32 ZKT_WriteOSDHeader(u32 offset, u32 nextHeaderOffset, u16 firstColumn, u16 firstLine, u16 lastColumn,
+                       u16 endLine, u16 bitsPerPixel, u32 bRunLength, u32 bAlpha, u32 bColorKey, u16 alpha,
+                       u8 keyIndex)
+{
+    u8 *p = RecordPtr(offset & ~3u, 12);
+    if (!p)
+        return ZKT_ERR_INVALID_ARG;
+    // The controller follows the list by physical address; a value past
+    // video memory ends it and is kept as it is.
+    u32 bLast = nextHeaderOffset > GP2X_VIDEO_SIZE;
+    u32 depth = bitsPerPixel == 4 ? 1u : (bitsPerPixel == 8 ? 2u : 0u);
+    u32 w1 = (endLine & 0x7FFu) | ((firstLine & 0x3FFu) << 11) | ((alpha & 15u) << 22) | (bAlpha ? 1u << 26 : 0u) |
+             (depth << 28) | (bRunLength ? 1u << 30 : 0u) | (bLast ? 1u << 31 : 0u);
+    u32 w2 = (lastColumn & 0x7FFu) | ((firstColumn & 0x3FFu) << 11) | ((u32)keyIndex << 22) |
+             (bColorKey ? 1u << 30 : 0u);
+    PutLE(p, bLast ? nextHeaderOffset : GP2X_Phys(nextHeaderOffset));
+    PutLE(p + 4, w1);
+    PutLE(p + 8, w2);
+    return ZKT_OK;
+}
+
+u32 ZKT_WriteSPUBaseCmd(u32 offset, u32 bChangeList, u32 changeListOffset, u16 colorWord, u16 contrastWord,
+                        u16 firstLine, u16 endLine, u32 topFieldOffset, u32 bottomFieldOffset)
+{
+    u8 *p = RecordPtr(offset & ~3u, 28);
+    if (!p)
+        return ZKT_ERR_INVALID_ARG;
+    u32 bLCD = !GP2X_IsTV();
+    PutBE(p, (bLCD ? 0x280u : 0x5A0u) + (bChangeList ? 1u : 0u));
+    PutBE(p + 4, ((u32)colorWord << 16) | contrastWord);
+    PutBE(p + 8, bLCD ? 319u : 719u);
+    PutBE(p + 12, ((u32)firstLine << 16) | endLine);
+    PutBE(p + 16, GP2X_Phys(topFieldOffset));
+    PutBE(p + 20, GP2X_Phys(bottomFieldOffset));
+    PutBE(p + 24, GP2X_Phys(changeListOffset));
+    return ZKT_OK;
+}
+
+u32 ZKT_WriteSPUChangeCmd(u32 offset, u32 bLast, u16 firstLine, u16 endLine, u16 count, const u16 *firstColumns,
+                          const u16 *lastColumns, const u16 *colorWords, const u16 *contrastWords)
+{
+    u32 size = 4 + 8 * (u32)count + (bLast ? 4u : 0u);
+    u8 *p = RecordPtr(offset & ~3u, size);
+    if (!p)
+        return ZKT_ERR_INVALID_ARG;
+    PutBE(p, ((u32)firstLine << 16) | ((u32)count << 12) | endLine);
+    p += 4;
+    for (u32 k = 0; k < count; k++, p += 8) {
+        PutBE(p, ((u32)colorWords[k] << 16) | contrastWords[k]);
+        PutBE(p + 4, ((u32)firstColumns[k] << 16) | lastColumns[k]);
+    }
+    if (bLast)
+        PutBE(p, 0xFFFFFFFFu);
+    return ZKT_OK;
+}
+
+u32 ZKT_WriteSPUHighlightInfo(u32 offset, u16 leftColumn, u16 firstLine, u16 rightColumn, u16 endLine,
+                              u16 colorWord, u16 contrastWord)
+{
+    u8 *p = RecordPtr(offset & ~3u, 12);
+    if (!p)
+        return ZKT_ERR_INVALID_ARG;
+    PutBE(p, ((u32)leftColumn << 16) | rightColumn);
+    PutBE(p + 4, ((u32)firstLine << 16) | endLine);
+    PutBE(p + 8, ((u32)colorWord << 16) | contrastWord);
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- blitter and rotator
+
+u32 ZKT_HwBitBlt(u32 dstOffset, u32 dstPitch, u16 width, u16 height, u32 srcOffset, u32 srcPitch, u32 flags,
+                 u16, u16 bgColor, u16 fgColor)
+{
+    u32 rop = flags & 0xFF;
+    u32 e;
+    if (flags & 0x200) {
+        srcPitch /= 8;
+        e = 0x1C0;
+    } else if (flags & 0x100) {
+        e = 0x180 + (srcOffset & 3) * 8;
+    } else {
+        e = 0x1A0;
+        srcPitch *= 2;
+    }
+    u32 f = (flags & 0x100) ? 0 : 1;
+    u32 bNoDst = rop == 0 || rop == 3 || rop == 12 || rop == 15;
+    u32 g = bNoDst ? (f ? 32 : 0) : (f ? 96 : 64);
+    if (rop == 0 || rop == 5 || rop == 10 || rop == 15)
+        e &= ~0x80u; // the source is not read
+
+    while (GP2X_AR32(0x34) & 1) {
+    }
+    GP2X_AW32(0x00, g + (dstOffset & 3) * 8);
+    GP2X_AW32(0x04, GP2X_Phys(dstOffset));
+    GP2X_AW32(0x08, f ? dstPitch * 2 : dstPitch);
+    GP2X_AW32(0x0C, e);
+    GP2X_AW32(0x10, GP2X_Phys(srcOffset));
+    GP2X_AW32(0x14, srcPitch);
+    GP2X_AW32(0x18, fgColor);
+    GP2X_AW32(0x1C, bgColor);
+    GP2X_AW32(0x20, 0);
+    GP2X_AW32(0x2C, (u32)height << 16 | width);
+    GP2X_AW32(0x30, (rop & 0xFF) | 0x300 | (flags >= 0x400 ? 0x800u : 0u));
+    GP2X_AW32(0x34, GP2X_AR32(0x34) | 1);
+    return ZKT_OK;
+}
+
+u32 ZKT_HwBitBltSemiFix(u32 dstOffset, u32 dstPitch, u16 width, u16 height, u32 srcOffset, u32 srcPitch,
+                        u32 flags, u16 transparentColor, u16 bgColor, u16 fgColor)
+{
+    return ZKT_HwBitBlt(dstOffset, dstPitch, width, height, srcOffset, srcPitch, flags, transparentColor, bgColor,
+                        fgColor);
+}
+
+u32 ZKT_WaitHwBlitter(u32 bRotator)
+{
+    u32 reg = bRotator ? 0x100 : 0x34;
+    while (GP2X_AR32(reg) & 1) {
+    }
+    return ZKT_OK;
+}
+
+u32 ZKT_HwBitBltRotate(u32 dstOffset, u32 dstPitch, u16 width, u16 height, u32 srcOffset, u32 srcPitch,
+                       u32 mode)
+{
+    u32 angle = mode & 3;
+    u32 bpp = mode < 4 ? 1 : (mode <= 7 ? 2 : 3);
+    u32 g = srcPitch * bpp;
+    u32 l = 0;
+    if (angle == 1)
+        l = g * (height - 1u);
+    else if (angle == 2)
+        l = g * (height - 1u) + bpp * (width - 1u);
+    else if (angle == 3)
+        l = bpp * (width - 1u);
+    while (GP2X_AR32(0x100) & 1) {
+    }
+    GP2X_AW32(0x104, g);
+    GP2X_AW32(0x108, dstPitch * bpp);
+    GP2X_AW32(0x10C, (u32)height << 16 | width);
+    GP2X_AW32(0x110, GP2X_Phys(srcOffset) + l);
+    GP2X_AW32(0x114, GP2X_Phys(dstOffset));
+    GP2X_AW32(0x100, ((mode << 3) & 0x1F) | (bpp - 1) * 2);
+    GP2X_AW32(0x100, GP2X_AR32(0x100) | 1);
+    return ZKT_OK;
+}
+
+// ---------------------------------------------------------------- second core
+
+// Queue header cells in the shared data area.
+enum { HDR_WRITE, HDR_READ, HDR_PENDING, HDR_CAPACITY, HDR_SENT, HDR_PROCESSED, HDR_WBUF, HDR_RBUF };
+
+static u32 *QueueHeader()
+{
+    return (u32 *)(g_pGP2X_DUALCORE_MEM + GP2X_940_HEADER);
+}
+
+u32 ZKT_DualCoreStart()
+{
+    GP2X_W16(0xC0003B48, 0x83);
+    GP2X_W16(0xC0003B40, 0);
+    GP2X_W16(0xC0003B42, 0);
+    GP2X_W16(0xC0003B44, 0xFFFF);
+    GP2X_W16(0xC0003B46, 0xFFFF);
+    GP2X_SET16(0xC0000904, 1);
+    std::memcpy(g_pGP2X_940_MEM, g_ulGP2X_940_IMAGE, sizeof g_ulGP2X_940_IMAGE);
+
+    u32 *h = QueueHeader();
+    std::memset(g_pGP2X_DUALCORE_MEM + GP2X_940_SLOTS, 0, GP2X_940_CAPACITY * 4);
+    h[HDR_WRITE] = 0;
+    h[HDR_READ] = 0;
+    __atomic_store_n(&h[HDR_PENDING], 0u, __ATOMIC_SEQ_CST);
+    h[HDR_CAPACITY] = GP2X_940_CAPACITY;
+    h[HDR_SENT] = 0;
+    __atomic_store_n(&h[HDR_PROCESSED], 0u, __ATOMIC_SEQ_CST);
+    // Pointers as 32-bit words: the main core's view of the slots, then
+    // the second core's.
+    h[HDR_WBUF] = (u32)(uintptr_t)(g_pGP2X_DUALCORE_MEM + GP2X_940_SLOTS);
+    h[HDR_RBUF] = GP2X_940_DATA + GP2X_940_SLOTS;
+    GP2X_W16(0xC0003B48, 3);
+    return ZKT_OK;
+}
+
+u32 ZKT_DualCoreStop()
+{
+    GP2X_W16(0xC0003B48, 0x83);
+    GP2X_SET16(0xC0000904, 1);
+    return ZKT_OK;
+}
+
+u32 ZKT_DualCorePause(u32 bPause)
+{
+    GP2X_PUT16(0xC0000904, 1, bPause ? 0u : ~0u);
+    return ZKT_OK;
+}
+
+u32 ZKT_DualCoreSendCmd(u32 command)
+{
+    u32 *h = QueueHeader();
+    u32 capacity = h[HDR_CAPACITY];
+    while (__atomic_load_n(&h[HDR_PENDING], __ATOMIC_ACQUIRE) >= capacity) {
+    }
+    u32 *slots = (u32 *)(g_pGP2X_DUALCORE_MEM + GP2X_940_SLOTS);
+    u32 w = h[HDR_WRITE];
+    __atomic_store_n(&slots[w], command, __ATOMIC_RELAXED);
+    h[HDR_WRITE] = w + 1 >= capacity ? 0 : w + 1;
+    // The slot is written before the second core can see it counted.
+    __atomic_fetch_add(&h[HDR_PENDING], 1u, __ATOMIC_RELEASE);
+    h[HDR_SENT]++;
+    return ZKT_OK;
+}
+
+u32 ZKT_WaitArm940T()
+{
+    u32 *h = QueueHeader();
+    while (__atomic_load_n(&h[HDR_PENDING], __ATOMIC_ACQUIRE) != 0) {
+    }
+    return ZKT_OK;
+}
+
+u32 ZKT_DualCoreGetSendCmdCount(u32 *pCount)
+{
+    *pCount = QueueHeader()[HDR_SENT];
+    return ZKT_OK;
+}
+
+u32 ZKT_DualCoreGetCmdProcessedCount(u32 *pCount)
+{
+    *pCount = __atomic_load_n(&QueueHeader()[HDR_PROCESSED], __ATOMIC_ACQUIRE);
+    return ZKT_OK;
+}
