@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "lowlevel/gp2x/zkt_gp2xSim.h"
+#include "tools/zkt_lowLevelCommon.h"
 
 static constexpr u16 kSavedRegs[51] = {
     0x0904, 0x090A, 0x0912, 0x091C, 0x091E, 0x0924, 0x3010, 0x3014, 0x2800, 0x280A, 0x280C,
