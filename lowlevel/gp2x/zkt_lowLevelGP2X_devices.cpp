@@ -8,13 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "debug/zkt_lowLevelDbg.h"
 #include "lowlevel/gp2x/zkt_lowLevelGP2X.h"
 #include "tools/zkt_lowLevelCommon.h"
 
-#if __has_include("debug/zkt_lowLevelDbg.h")
-#include "debug/zkt_lowLevelDbg.h"
-#define GP2X_HAVE_DEBUG_CONSOLE 1
-#endif
 
 s32 g_nGP2XTouchFd = -1;
 s32 g_nGP2XInputFd[4] = {-1, -1, -1, -1};
@@ -507,7 +504,6 @@ u32 ZKT_WriteCloseCaption(u16 pair)
 static void ShowWarning(u32 bAllowProceed)
 {
     ZKT_SetRGBStartAddress(0);
-#ifdef GP2X_HAVE_DEBUG_CONSOLE
     ZKT_DbgClrScr(0, 0);
     ZKT_DbgColor(7, 0);
     ZKT_DbgPrint("            *** WARNING ***\n");
@@ -530,17 +526,12 @@ static void ShowWarning(u32 bAllowProceed)
     if (bAllowProceed)
         ZKT_DbgPrint("At your risk: press B to proceed anyway.");
     ZKT_DbgDrawScr(0, 0);
-#else
-    (void)bAllowProceed;
-#endif
 }
 
 static void ClearWarning()
 {
-#ifdef GP2X_HAVE_DEBUG_CONSOLE
     ZKT_DbgClrScr(0, 0);
     ZKT_DbgDrawScr(0, 0);
-#endif
 }
 
 u32 ZKT_CheckOpen2X(u32 bWarn, u32 bAllowProceed)

@@ -5,10 +5,7 @@
 
 #include "gp2x_support.h"
 
-#if __has_include("debug/zkt_lowLevelDbg.h")
 #include "debug/zkt_lowLevelDbg.h"
-#define HAVE_DEBUG_CONSOLE 1
-#endif
 
 namespace {
 
@@ -27,7 +24,6 @@ protected:
     }
 };
 
-#ifdef HAVE_DEBUG_CONSOLE
 std::string Row(int y)
 {
     std::string s;
@@ -37,7 +33,6 @@ std::string Row(int y)
     }
     return s;
 }
-#endif
 
 TEST_F(FirmwareCheck, ExpectedFirmwareShowsNothing)
 {
@@ -78,7 +73,6 @@ TEST_F(FirmwareCheck, BothShouldersLeave)
     EXPECT_EQ(GP2X_SimButtonReads(), 4u);
 }
 
-#ifdef HAVE_DEBUG_CONSOLE
 TEST_F(FirmwareCheck, WarningTextAndColours)
 {
     StartOnOtherFirmware();
@@ -117,6 +111,5 @@ TEST_F(FirmwareCheck, WithoutPermissionTheOfferIsNotShownButBStillPasses)
     EXPECT_EQ(Row(24), std::string(40, ' '));
     EXPECT_EQ(Row(0), std::string(40, ' ')); // cleared after B
 }
-#endif
 
 } // namespace
