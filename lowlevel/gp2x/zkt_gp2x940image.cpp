@@ -1,12 +1,8 @@
 // The second core's program image, loaded at its address 0 by
-// ZKT_DualCoreStart. Until the queue-serving program is built this is a
-// parking image: every exception vector branches to itself, so a released
-// core idles harmlessly and takes no commands.
+// ZKT_DualCoreStart: assembled from arm940/arm940.S.
 #include "lowlevel/gp2x/zkt_lowLevelGP2X.h"
 
-#define GP2X_B_SELF 0xEAFFFFFEu // b .
-
-const u32 g_ulGP2X_940_IMAGE[GP2X_940_IMAGE_WORDS] = {
-    GP2X_B_SELF, GP2X_B_SELF, GP2X_B_SELF, GP2X_B_SELF, GP2X_B_SELF, GP2X_B_SELF, GP2X_B_SELF, GP2X_B_SELF,
+const u32 g_ulGP2X_940_IMAGE[ARM940_IMAGE_WORDS] = {
+#include "lowlevel/gp2x/arm940/arm940_image.inc"
 };
 static_assert(sizeof g_ulGP2X_940_IMAGE == 1040, "260 words");

@@ -39,7 +39,9 @@ static u32 HandheldOpenMem()
         std::fflush(stdout);
         std::exit(3);
     }
-    s_nMemFd = open("/dev/mem", O_RDWR);
+    // Uncached: the command queue's lock needs the main core's stores to
+    // reach the shared memory in program order.
+    s_nMemFd = open("/dev/mem", O_RDWR | O_SYNC);
     return s_nMemFd >= 0 ? 0 : 1;
 }
 

@@ -247,25 +247,26 @@ void UpdateBus()
 
 // ------------------------------------------------------------ second core
 
+// What the second core's program does, on a thread: serve the queue while
+// the core is out of reset and clocked.
 void CoreThread()
 {
     Sim &s = *s_pSim;
-    u32 *h = (u32 *)(s.core + GP2X_940_DATA + GP2X_940_HEADER);
-    u32 *slots = (u32 *)(s.core + GP2X_940_DATA + GP2X_940_SLOTS);
-    u32 *flag = (u32 *)(s.core + GP2X_940_DATA + GP2X_940_FLAG);
+    u8 *data = s.core + GP2X_940_DATA;
+    u32 *h = ARM940_Word(data, ARM940_HEADER);
+    u32 *slots = ARM940_Word(data, ARM940_SLOTS);
     while (!s.coreStop.load()) {
-        if (!s.coreClock.load() || __atomic_load_n(&h[2], __ATOMIC_ACQUIRE) == 0) {
+        if (!s.coreClock.load() || __atomic_load_n(&h[ARM940_HDR_PENDING], __ATOMIC_SEQ_CST) == 0) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
             continue;
         }
-        // What the second core's program does for each command.
-        u32 r = h[1];
-        (void)__atomic_load_n(&slots[r], __ATOMIC_RELAXED);
-        u32 cap = h[3] ? h[3] : GP2X_940_CAPACITY;
-        h[1] = r + 1 >= cap ? 0 : r + 1;
-        __atomic_store_n(flag, 1u, __ATOMIC_RELAXED);
-        __atomic_fetch_sub(&h[2], 1u, __ATOMIC_ACQ_REL);
-        __atomic_fetch_add(&h[5], 1u, __ATOMIC_RELEASE);
+        u32 r = h[ARM940_HDR_READ];
+        (void)__atomic_load_n(&slots[r], __ATOMIC_SEQ_CST); // read before it is counted done
+        u32 cap = h[ARM940_HDR_CAPACITY] ? h[ARM940_HDR_CAPACITY] : ARM940_CAPACITY;
+        h[ARM940_HDR_READ] = r + 1 >= cap ? 0 : r + 1;
+        __atomic_store_n(ARM940_Word(data, ARM940_FLAG), 1u, __ATOMIC_SEQ_CST);
+        ARM940_ChangePending(data, 1, 0xFFFFFFFFu);
+        __atomic_fetch_add(&h[ARM940_HDR_PROCESSED], 1u, __ATOMIC_SEQ_CST);
     }
 }
 

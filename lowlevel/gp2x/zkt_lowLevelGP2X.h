@@ -7,6 +7,7 @@
 #ifndef ZKT_LOWLEVELGP2X_H
 #define ZKT_LOWLEVELGP2X_H
 
+#include "lowlevel/gp2x/arm940/arm940.h"
 #include "lowlevel/zkt_lowLevel.h"
 
 // Physical windows.
@@ -20,12 +21,7 @@
 #define GP2X_940_SIZE 0x600000u
 #define GP2X_940_DATA 0x100000u // shared data area inside the second core's memory
 
-// Second-core queue, as offsets of the shared data area.
-#define GP2X_940_SLOTS 0x0040u
-#define GP2X_940_HEADER 0x0FE0u
-#define GP2X_940_FLAG 0x1000u
-#define GP2X_940_CAPACITY 1000u
-#define GP2X_940_IMAGE_WORDS 260u
+// The command queue's layout in the data area is in arm940/arm940.h.
 
 // Two-wire bus address of the television encoder.
 #define GP2X_CX25874_ADDR 0x8Au
@@ -155,6 +151,6 @@ void GP2X_CloseDevices();
 u8 ZKT_CC_OddParity(u8 c);
 
 // The second core's program, loaded at its address 0.
-extern const u32 g_ulGP2X_940_IMAGE[GP2X_940_IMAGE_WORDS];
+extern const u32 g_ulGP2X_940_IMAGE[ARM940_IMAGE_WORDS];
 
 #endif

@@ -425,12 +425,9 @@ u32 ZKT_HwBitBltRotate(u32 dstOffset, u32 dstPitch, u16 width, u16 height, u32 s
 
 // ---------------------------------------------------------------- second core
 
-// Queue header cells in the shared data area.
-enum { HDR_WRITE, HDR_READ, HDR_PENDING, HDR_CAPACITY, HDR_SENT, HDR_PROCESSED, HDR_WBUF, HDR_RBUF };
-
 static u32 *QueueHeader()
 {
-    return (u32 *)(g_pGP2X_DUALCORE_MEM + GP2X_940_HEADER);
+    return ARM940_Word(g_pGP2X_DUALCORE_MEM, ARM940_HEADER);
 }
 
 u32 ZKT_DualCoreStart()
@@ -443,18 +440,20 @@ u32 ZKT_DualCoreStart()
     GP2X_SET16(0xC0000904, 1);
     std::memcpy(g_pGP2X_940_MEM, g_ulGP2X_940_IMAGE, sizeof g_ulGP2X_940_IMAGE);
 
+    // The core is held in reset: nobody else touches the queue now.
     u32 *h = QueueHeader();
-    std::memset(g_pGP2X_DUALCORE_MEM + GP2X_940_SLOTS, 0, GP2X_940_CAPACITY * 4);
-    h[HDR_WRITE] = 0;
-    h[HDR_READ] = 0;
-    __atomic_store_n(&h[HDR_PENDING], 0u, __ATOMIC_SEQ_CST);
-    h[HDR_CAPACITY] = GP2X_940_CAPACITY;
-    h[HDR_SENT] = 0;
-    __atomic_store_n(&h[HDR_PROCESSED], 0u, __ATOMIC_SEQ_CST);
-    // Pointers as 32-bit words: the main core's view of the slots, then
-    // the second core's.
-    h[HDR_WBUF] = (u32)(uintptr_t)(g_pGP2X_DUALCORE_MEM + GP2X_940_SLOTS);
-    h[HDR_RBUF] = GP2X_940_DATA + GP2X_940_SLOTS;
+    std::memset(g_pGP2X_DUALCORE_MEM + ARM940_SLOTS, 0, ARM940_CAPACITY * 4);
+    h[ARM940_HDR_WRITE] = 0;
+    h[ARM940_HDR_READ] = 0;
+    __atomic_store_n(&h[ARM940_HDR_PENDING], 0u, __ATOMIC_SEQ_CST);
+    h[ARM940_HDR_CAPACITY] = ARM940_CAPACITY;
+    h[ARM940_HDR_SENT] = 0;
+    __atomic_store_n(&h[ARM940_HDR_PROCESSED], 0u, __ATOMIC_SEQ_CST);
+    // The slots as each core addresses them (the main core's view kept as
+    // a 32-bit word, as on the handheld).
+    h[ARM940_HDR_WBUF] = (u32)(uintptr_t)(g_pGP2X_DUALCORE_MEM + ARM940_SLOTS);
+    h[ARM940_HDR_RBUF] = GP2X_940_DATA + ARM940_SLOTS;
+    ARM940_ResetLock(g_pGP2X_DUALCORE_MEM);
     GP2X_W16(0xC0003B48, 3);
     return ZKT_OK;
 }
@@ -475,35 +474,35 @@ u32 ZKT_DualCorePause(u32 bPause)
 u32 ZKT_DualCoreSendCmd(u32 command)
 {
     u32 *h = QueueHeader();
-    u32 capacity = h[HDR_CAPACITY];
-    while (__atomic_load_n(&h[HDR_PENDING], __ATOMIC_ACQUIRE) >= capacity) {
+    u32 capacity = h[ARM940_HDR_CAPACITY];
+    while (__atomic_load_n(&h[ARM940_HDR_PENDING], __ATOMIC_SEQ_CST) >= capacity) {
     }
-    u32 *slots = (u32 *)(g_pGP2X_DUALCORE_MEM + GP2X_940_SLOTS);
-    u32 w = h[HDR_WRITE];
-    __atomic_store_n(&slots[w], command, __ATOMIC_RELAXED);
-    h[HDR_WRITE] = w + 1 >= capacity ? 0 : w + 1;
+    u32 *slots = ARM940_Word(g_pGP2X_DUALCORE_MEM, ARM940_SLOTS);
+    u32 w = h[ARM940_HDR_WRITE];
     // The slot is written before the second core can see it counted.
-    __atomic_fetch_add(&h[HDR_PENDING], 1u, __ATOMIC_RELEASE);
-    h[HDR_SENT]++;
+    __atomic_store_n(&slots[w], command, __ATOMIC_SEQ_CST);
+    h[ARM940_HDR_WRITE] = w + 1 >= capacity ? 0 : w + 1;
+    ARM940_ChangePending(g_pGP2X_DUALCORE_MEM, 0, 1);
+    h[ARM940_HDR_SENT]++;
     return ZKT_OK;
 }
 
 u32 ZKT_WaitArm940T()
 {
     u32 *h = QueueHeader();
-    while (__atomic_load_n(&h[HDR_PENDING], __ATOMIC_ACQUIRE) != 0) {
+    while (__atomic_load_n(&h[ARM940_HDR_PENDING], __ATOMIC_SEQ_CST) != 0) {
     }
     return ZKT_OK;
 }
 
 u32 ZKT_DualCoreGetSendCmdCount(u32 *pCount)
 {
-    *pCount = QueueHeader()[HDR_SENT];
+    *pCount = QueueHeader()[ARM940_HDR_SENT];
     return ZKT_OK;
 }
 
 u32 ZKT_DualCoreGetCmdProcessedCount(u32 *pCount)
 {
-    *pCount = __atomic_load_n(&QueueHeader()[HDR_PROCESSED], __ATOMIC_ACQUIRE);
+    *pCount = __atomic_load_n(&QueueHeader()[ARM940_HDR_PROCESSED], __ATOMIC_SEQ_CST);
     return ZKT_OK;
 }

@@ -529,6 +529,24 @@ TEST_F(SimChip, FullQueueBlocksUntilTheSecondCoreTakesOne)
     EXPECT_EQ(done, 1001u);
 }
 
+TEST_F(SimChip, QueueKeepsItsCountWhileBothCoresChangeIt)
+{
+    Start();
+    ZKT_DualCoreStart();
+    for (u32 i = 0; i < 20000; i++)
+        ZKT_DualCoreSendCmd(i);
+    ZKT_WaitArm940T();
+    u32 sent = 0, done = 0;
+    ZKT_DualCoreGetSendCmdCount(&sent);
+    ZKT_DualCoreGetCmdProcessedCount(&done);
+    EXPECT_EQ(sent, 20000u);
+    EXPECT_EQ(done, 20000u);
+    const u32 *h = (const u32 *)(GP2X_Sim940Mem() + 0x100FE0);
+    EXPECT_EQ(h[0], 20000u % 1000);
+    EXPECT_EQ(h[1], 20000u % 1000);
+    EXPECT_EQ(h[2], 0u);
+}
+
 // ------------------------------------------------------------ device services
 
 TEST_F(SimChip, CpuClockFromThePll)
