@@ -382,7 +382,7 @@ bool Arrange(const Score &sc, Song &song)
             const int v = Vol(l, 30);
             for (int b = 0; b < s.bars; b++) {
                 const Chord &c = chords[b];
-                const int root = 57 + (c.root - 9 + 12) % 12; // A3..G#4
+                const int root = 50 + (c.root - 2 + 12) % 12; // D3..C#4
                 std::vector<int> iv;
                 for (int x : c.iv)
                     if (x < 12)
@@ -392,7 +392,9 @@ bool Arrange(const Score &sc, Song &song)
                     if (ch < '1' || ch > '8')
                         continue;
                     const int k = ch - '1', n = (int)iv.size();
-                    const int note = root + iv[k % n] + 12 * (k / n);
+                    int note = root + iv[k % n] + 12 * (k / n);
+                    if (note > 84) // keep the pluck's partials below the mixer's Nyquist
+                        note -= 12;
                     Put(song, r0 + b * 16 + st, CH_ARP, note, INS_PLUCK, v - (st % 4 ? 4 : 0));
                 }
             }
@@ -446,7 +448,7 @@ bool Arrange(const Score &sc, Song &song)
                 Cell &c = song.At(r0 + i, CH_RISER);
                 c.vol = 4 + 36 * i / len;
                 c.cmd = 6; // F: pitch slide up
-                c.param = 3;
+                c.param = std::max(1, 96 / len); // about two octaves over the segment
             }
             if (r0 + len < song.rows)
                 Put(song, r0 + len, CH_RISER, NOTE_CUT, 0, -1);
@@ -618,7 +620,7 @@ Sample MakePluck()
     const int P = 64;
     const double rate = P * 440.0;
     const int length = (int)(0.5 * rate);
-    s.pcm = Additive(length, P, 14, [&](int h, int n) {
+    s.pcm = Additive(length, P, 12, [&](int h, int n) {
         const double t = n / rate;
         return std::pow((double)h, -1.2) * std::exp(-t * (4.0 + 2.5 * h)) * std::min(1.0, n / (0.002 * rate));
     });

@@ -13,7 +13,11 @@ void BM_MixOneFrameOfTheClimax(benchmark::State &state)
     MikModSDL12_SetOffline(1);
     MikMod_RegisterDriver(&drv_sdl12);
     md_mixfreq = 44100;
-    MikMod_RegisterLoader(&load_it);
+    static bool s_bLoaderRegistered = false; // libmikmod does not check for duplicates
+    if (!s_bLoaderRegistered) {
+        MikMod_RegisterLoader(&load_it);
+        s_bLoaderRegistered = true;
+    }
     md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
     if (MikMod_Init("")) {
         state.SkipWithError("MikMod_Init failed");

@@ -22,6 +22,21 @@ namespace {
 
 const u32 kRate = 44100;
 
+// libmikmod links loaders into a list without looking for duplicates: a
+// second registration of the same loader makes the list circular, and a
+// module no loader accepts then loops forever. Register once per process.
+void SetUpMikMod()
+{
+    static bool s_bLoaderRegistered = false;
+    MikMod_RegisterDriver(&drv_sdl12); // drivers are checked for duplicates
+    md_mixfreq = kRate;
+    if (!s_bLoaderRegistered) {
+        MikMod_RegisterLoader(&load_it);
+        s_bLoaderRegistered = true;
+    }
+    md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
+}
+
 class Reader : public ::testing::Test {
 protected:
     void SetUp() override
@@ -140,10 +155,7 @@ protected:
     void SetUp() override
     {
         MikModSDL12_SetOffline(1);
-        MikMod_RegisterDriver(&drv_sdl12);
-        md_mixfreq = kRate;
-        MikMod_RegisterLoader(&load_it);
-        md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
+        SetUpMikMod();
         ASSERT_EQ(0, MikMod_Init("")) << MikMod_strerror(MikMod_errno);
         IncMikMod_LoadMainMusic();
         IncMikMod_PrepareMainMusicMREADER();
@@ -353,10 +365,7 @@ TEST(SDL12Driver, PlaysOnSDLsAudioThreadWithTheMainThreadCallingThePlayer)
     setenv("SDL_DISKAUDIODELAY", "23", 1); // one 1024-frame buffer: real time
 
     MikModSDL12_SetOffline(0);
-    MikMod_RegisterDriver(&drv_sdl12);
-    md_mixfreq = kRate;
-    MikMod_RegisterLoader(&load_it);
-    md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
+    SetUpMikMod();
     ASSERT_EQ(0, MikMod_Init("")) << MikMod_strerror(MikMod_errno);
     IncMikMod_LoadMainMusic();
     IncMikMod_PrepareMainMusicMREADER();
@@ -404,10 +413,7 @@ TEST(SDL12Driver, ReportsAnAudioDeviceThatCannotBeOpened)
 {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     MikModSDL12_SetOffline(0);
-    MikMod_RegisterDriver(&drv_sdl12);
-    md_mixfreq = kRate;
-    MikMod_RegisterLoader(&load_it);
-    md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
+    SetUpMikMod();
     EXPECT_NE(0, MikMod_Init(""));
     const char *text = MikMod_strerror(MikMod_errno);
     ASSERT_NE(nullptr, text);
@@ -424,10 +430,7 @@ TEST(SDL12Driver, StartsAgainAfterAnExitAndOnlyOneSDLIsLoaded)
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     MikModSDL12_SetOffline(0);
     for (int i = 0; i < 2; i++) {
-        MikMod_RegisterDriver(&drv_sdl12);
-        md_mixfreq = kRate;
-        MikMod_RegisterLoader(&load_it);
-        md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
+        SetUpMikMod();
         ASSERT_EQ(0, MikMod_Init("")) << "round " << i << ": " << MikMod_strerror(MikMod_errno);
         EXPECT_EQ(SDL_AUDIO_PAUSED, SDL_GetAudioStatus());
         IncMikMod_PrepareMainMusicMREADER();
