@@ -433,8 +433,13 @@ protected:
     void SetUp() override
     {
         TinyMenu::SetUp();
+        // libmikmod links a loader registered twice into a loop: once per process.
+        static bool s_bLoaderRegistered = false;
         MikMod_RegisterDriver(&drv_nos);
-        MikMod_RegisterLoader(&load_it);
+        if (!s_bLoaderRegistered) {
+            MikMod_RegisterLoader(&load_it);
+            s_bLoaderRegistered = true;
+        }
         md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
         ASSERT_EQ(MikMod_Init(""), 0) << MikMod_strerror(MikMod_errno);
         IncMikMod_LoadMainMusic();
