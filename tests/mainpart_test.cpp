@@ -192,6 +192,47 @@ TEST(MainPartInit, CopiesBackgroundsBlackSlotAndSpanTable)
     }
 }
 
+TEST(MainPartAssets, PicturesHaveTheirSizesAndRanges)
+{
+    for (u32 len : {BMP_YUV1_LEN, BMP_YUV2_LEN, BMP_YUV3_LEN, BMP_YUV4_LEN, BMP_YUV5_LEN, BMP_YUV6_LEN})
+        EXPECT_EQ(len, 360u * 288u * 2u);
+    ASSERT_EQ(BMP_VORNLOGO_LEN, 360u * 150u);
+    // 0 outside the letters, 42..255 inside; the opening sweeps from the
+    // left: the left half's mean threshold is below the right half's.
+    int lo = 256, hi = -1;
+    double sum[2] = {}, n[2] = {};
+    for (u32 i = 0; i < BMP_VORNLOGO_LEN; i++) {
+        const int v = BMP_VORNLOGO[i];
+        if (v == 0)
+            continue;
+        ASSERT_GE(v, 42);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+        const int half = (i % 360) < 160 ? 0 : 1;
+        sum[half] += v;
+        n[half]++;
+    }
+    EXPECT_EQ(lo, 42);
+    EXPECT_EQ(hi, 255);
+    EXPECT_GT(n[0] + n[1], 8000);
+    EXPECT_LT(sum[0] / n[0], sum[1] / n[1]);
+    // The handheld's screen shows columns 0..319 of each row: the word fits.
+    for (u32 r = 0; r < 150; r++)
+        for (u32 c = 320; c < 360; c++)
+            ASSERT_EQ(BMP_VORNLOGO[r * 360 + c], 0) << r << "," << c;
+    // No background is a flat fill: every picture has plenty of lumas.
+    for (const u8 *pic : {BMP_YUV1, BMP_YUV2, BMP_YUV3, BMP_YUV4, BMP_YUV5, BMP_YUV6}) {
+        bool seen[256] = {};
+        int distinct = 0;
+        for (u32 i = 0; i < 360u * 288u * 2u; i += 2)
+            if (!seen[pic[i]]) {
+                seen[pic[i]] = true;
+                distinct++;
+            }
+        EXPECT_GT(distinct, 50);
+    }
+}
+
 TEST(MainPartInit, TelevisionCopiesWholeRows)
 {
     VideoMem vm;
