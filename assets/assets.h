@@ -68,4 +68,9 @@ VORN_ASSET(g_MUSIC_MAIN)
 // Debug console font: 256 glyphs x 8 bytes (assets/dbgfont_gen.cpp).
 VORN_ASSET(g_uc_ZKT_DBG_CHARSET)
 
+// gen_handheld: the window skin (660x380, 24-bit, rows top to bottom, bytes
+// blue, green, red) and the 32x32 icon (u32 words 0xTTRRGGBB, TT = 255 - alpha).
+VORN_ASSET(BMP_GP2XW32)
+VORN_ASSET(DEMOICON)
+
 #endif

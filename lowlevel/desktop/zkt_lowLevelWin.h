@@ -136,4 +136,51 @@ void ZKT_Sleep(u32 ms);
 // Restarts the vertical-sync pacing as at start-up.
 void ZKT_ResetVSyncPacing();
 
+// --- Software compositor (desktop only) ---
+// The picture is composed into g_ucSoftRenderPicture, packed with a line
+// pitch of W x 3 bytes; bytes hold Y, Cb, Cr until the colour pass and
+// blue, green, red after it. Presenting copies it into g_Screen.
+#define ZKT_WIN_W 660
+#define ZKT_WIN_H 380
+#define ZKT_WIN_PITCH (ZKT_WIN_W * 3)
+#define ZKT_LCD_X 169
+#define ZKT_LCD_Y 45
+#define ZKT_SKIN_SIZE (ZKT_WIN_W * ZKT_WIN_H * 3)
+// An OSD list that never ends or links back on itself would hang the
+// compositor; the walk stops at a repeated area or after this many.
+#define ZKT_OSD_MAX_AREAS 1024
+// Same for an SPU change list without its end word.
+#define ZKT_SPU_MAX_CHANGE_ENTRIES 4096
+
+extern u8 g_ucSoftRenderPicture[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H * 3];
+
+// Output picture size of the current display mode.
+void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH);
+// Steps 1 to 8 of a frame: layers, colour pass, RGB, cursor and gamma
+// into g_ucSoftRenderPicture, without touching the window.
+void ZKT_LowLevelAPI_SoftRender_Compose();
+void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion);
+void ZKT_LowLevelAPI_SoftRender_ColorPass();
+void ZKT_LowLevelAPI_SoftRender_RGB_Layer();
+void ZKT_LowLevelAPI_GammaCorrection();
+void ZKT_LowLevelAPI_SoftRender_OSD_Layer();
+void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField);
+void ZKT_LowLevelAPI_SoftRender_SPU_Layer();
+void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn, s32 firstLine, s32 lastColumn,
+                                                   s32 endLine, u16 colourWord, u16 contrastWord, s32 changeCount,
+                                                   const u16 *changeFirstColumn, const u16 *changeLastColumn,
+                                                   const u16 *changeColourWord, const u16 *changeContrastWord,
+                                                   u8 **ppData);
+void ZKT_LowLevelAPI_SoftRender_Cursor_Layer();
+// The mouse hot spots of the pictured handheld: returns the button bits for
+// a pointer at window position (x, y), and in pRect (left, right exclusive,
+// top, bottom exclusive) the rectangle to highlight, or all -1 when none.
+u32 ZKT_LowLevelAPI_SoftRender_HotSpot(s32 x, s32 y, u32 bPressed, s32 *pRect);
+// Step 9: frames the composed LCD picture with the skin into a 660x380
+// 24-bit window at pWindow, sets g_ulGP2XInputStateWinGUI from the pointer
+// and darkens the control under it (ticks drives the pulse).
+void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32 mouseY, u32 bPressed, u32 ticks);
+// Writes the composed picture as the next numbered BMP file; 1 when written.
+u32 ZKT_LowLevelAPI_SaveBMP(const char *path);
+
 #endif

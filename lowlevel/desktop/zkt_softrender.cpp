@@ -1,0 +1,631 @@
+// The software compositor: turns the hardware model into one picture per
+// frame. Layers draw into a packed working picture (Y, Cb, Cr until the
+// colour pass, blue, green, red after it) and mark what they wrote in
+// g_ucByteWriteOnPlane; presenting copies the picture into the window.
+//
+// Everything read from video memory is bounds-checked against its 8 MiB:
+// the offsets come straight from the setters, which validate nothing.
+#include <SDL/SDL.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "assets/assets.h"
+#include "lowlevel/desktop/zkt_lowLevelWin.h"
+
+typedef int64_t s64;
+
+u8 g_ucSoftRenderPicture[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H * 3];
+
+static const s64 VMSIZE = ZKT_VIDEO_MEM_SIZE;
+
+void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH)
+{
+    // Modes past 32 are a caller error; they get the largest picture so
+    // that nothing is ever sized from garbage.
+    if (g_ulDISPLAY_MODE <= 4) {
+        *pW = 320;
+        *pH = 240;
+    } else if (g_ulDISPLAY_MODE <= 18) {
+        *pW = 720;
+        *pH = 480;
+    } else {
+        *pW = 720;
+        *pH = 576;
+    }
+}
+
+// --- YUV planes ---
+
+void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
+{
+    const YUVPlane &pl = g_YUVPlane[bPlaneA ? 0 : 1];
+    const u8 *vm = g_GP2X_VIDEO_BASE_PTR;
+    if (!pl.bEnable || !vm)
+        return;
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    const bool tv = g_ulDISPLAY_MODE > 4;
+
+    u32 first, end, mirrorH, mirrorV;
+    s64 offset;
+    if (bTopRegion) {
+        first = pl.usStartY;
+        end = pl.usSplitY;
+        offset = pl.ulTopOffset;
+        mirrorH = pl.bTopMirrorH;
+        mirrorV = pl.bTopMirrorV;
+    } else {
+        first = pl.usSplitY;
+        end = pl.usBottomEndY;
+        offset = pl.ulBottomOffset;
+        mirrorH = pl.bBottomMirrorH;
+        mirrorV = pl.bBottomMirrorV;
+    }
+    if (tv) {
+        // The doubled bounds stay 16-bit, as in the controller's registers.
+        first = (u16)(first * 2);
+        end = (u16)(end * 2);
+    }
+    if (first >= end)
+        return;
+    const YUVScaler &sc = g_YUVScaler[(bPlaneA ? 0 : 2) + (bTopRegion ? 0 : 1)];
+
+    const s32 x0 = pl.usStartX;
+    const s32 x1 = pl.usEndX < W ? pl.usEndX : W - 1;
+    const s32 yEnd = (s32)end < H ? (s32)end : H;
+    if (x0 > x1 || (s32)first >= yEnd)
+        return;
+
+    // The horizontal walk is the same on every line: record where each
+    // output column reads its luma and chroma, relative to the line start.
+    static s32 s_nOffY[ZKT_MAX_OUT_W], s_nOffC[ZKT_MAX_OUT_W];
+    const s32 startPhase = mirrorH ? 2 : 0;
+    const s32 pairStep = mirrorH ? -4 : 4;
+    s64 p = 0;
+    s32 phase = startPhase;
+    u32 acc = 0;
+    s64 minOff = 0, maxOff = 0;
+    const s32 count = x1 - x0 + 1;
+    for (s32 i = 0; i < count; i++) {
+        s_nOffY[i] = (s32)(p + phase);
+        s_nOffC[i] = (s32)(p + 1);
+        const s64 lo = phase == 0 ? p : p + 1, hi = p + 3;
+        if (lo < minOff)
+            minOff = lo;
+        if (hi > maxOff)
+            maxOff = hi;
+        const u32 next = acc + sc.usHScale;
+        const u32 n = (next >> 10) - (acc >> 10);
+        // n phase steps: every second one lands back on the start phase
+        // and moves the pointer by a pair.
+        const u32 moves = phase == startPhase ? n / 2 : (n + 1) / 2;
+        p += (s64)moves * pairStep;
+        if (n & 1)
+            phase ^= 2;
+        acc = next;
+    }
+
+    s64 pitch = 2 * (s64)pl.usLineWidth;
+    if (mirrorV)
+        pitch = -pitch;
+    u8 *pic = g_ucSoftRenderPicture;
+    u8 *flags = g_ucByteWriteOnPlane;
+    for (s32 y = (s32)first; y < yEnd; y++) {
+        s64 s = ((s64)(y - (s32)first) * sc.usVScale) >> 10;
+        if (tv)
+            s = (s & ~(s64)1) + (y & 1);
+        const s64 line = offset + s * pitch;
+        u8 *dst = pic + ((s64)y * W + x0) * 3;
+        u8 *fl = flags + (s64)y * W + x0;
+        if (line + minOff >= 0 && line + maxOff < VMSIZE) {
+            const u8 *src = vm + line;
+            for (s32 i = 0; i < count; i++) {
+                dst[0] = src[s_nOffY[i]];
+                dst[1] = src[s_nOffC[i]];
+                dst[2] = src[s_nOffC[i] + 2];
+                dst += 3;
+            }
+            memset(fl, 1, count);
+        } else if (line + maxOff >= 0 && line + minOff < VMSIZE) {
+            // Partly outside video memory: draw only what can be read.
+            for (s32 i = 0; i < count; i++, dst += 3) {
+                const s64 oy = line + s_nOffY[i], oc = line + s_nOffC[i];
+                if (oy < 0 || oy >= VMSIZE || oc < 0 || oc + 2 >= VMSIZE)
+                    continue;
+                dst[0] = vm[oy];
+                dst[1] = vm[oc];
+                dst[2] = vm[oc + 2];
+                fl[i] = 1;
+            }
+        }
+    }
+}
+
+// --- Colour pass ---
+
+// YUV to RGB by the system's one rule (298, 409, 100, 208, 517; divide by
+// 256 toward zero; clamp), split into per-component tables. A negative sum
+// clamps to 0 either way, so an arithmetic shift stands in for the division.
+static s32 s_nConvL[256], s_nConvRV[256], s_nConvGU[256], s_nConvGV[256], s_nConvBU[256];
+static u8 s_ucConvClamp[1024]; // index (sum >> 8) + 384
+static bool s_bConvReady = false;
+
+static void ConvInit()
+{
+    for (s32 i = 0; i < 256; i++) {
+        s_nConvL[i] = 298 * (i - 16);
+        s_nConvRV[i] = 409 * (i - 128);
+        s_nConvGU[i] = -100 * (i - 128);
+        s_nConvGV[i] = -208 * (i - 128);
+        s_nConvBU[i] = 517 * (i - 128);
+    }
+    for (s32 i = 0; i < 1024; i++) {
+        const s32 v = i - 384;
+        s_ucConvClamp[i] = (u8)(v < 0 ? 0 : v > 255 ? 255 : v);
+    }
+    s_bConvReady = true;
+}
+
+static inline void ConvPixel(u8 *p, const u8 *luma, const u16 *chroma)
+{
+    const s32 y = luma[p[0]];
+    const u32 c = chroma[p[1] | (p[2] << 8)];
+    const s32 cb = c & 0xFF, cr = c >> 8;
+    const s32 l = s_nConvL[y];
+    p[0] = s_ucConvClamp[((l + s_nConvBU[cb]) >> 8) + 384];
+    p[1] = s_ucConvClamp[((l + s_nConvGU[cb] + s_nConvGV[cr]) >> 8) + 384];
+    p[2] = s_ucConvClamp[((l + s_nConvRV[cr]) >> 8) + 384];
+}
+
+static inline s32 Clamp255(s32 v)
+{
+    return v < 0 ? 0 : v > 255 ? 255 : v;
+}
+
+void ZKT_LowLevelAPI_SoftRender_ColorPass()
+{
+    if (!s_bConvReady)
+        ConvInit();
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    const s32 N = W * H;
+
+    // Brightness and contrast only depend on Y, hue and saturation only on
+    // (Cb, Cr): both become tables. The chroma table is rebuilt only when
+    // the matrix changes, which is rare.
+    u8 luma[256];
+    const s32 b = g_scYUVBrightness, c = g_ucYUVContrast;
+    for (s32 y = 0; y < 256; y++)
+        luma[y] = (u8)Clamp255(((y + b - 128) * (c + 8)) / 8 + 128);
+
+    static u16 s_usChroma[65536];
+    static s8 s_scMatrix[16];
+    static bool s_bChromaReady = false;
+    s8 m[16];
+    memcpy(m, g_sMLC_HUECb_A, 4);
+    memcpy(m + 4, g_sMLC_HUECb_B, 4);
+    memcpy(m + 8, g_sMLC_HUECr_A, 4);
+    memcpy(m + 12, g_sMLC_HUECr_B, 4);
+    if (!s_bChromaReady || memcmp(m, s_scMatrix, 16) != 0) {
+        memcpy(s_scMatrix, m, 16);
+        for (s32 cr = 0; cr < 256; cr++) {
+            for (s32 cb = 0; cb < 256; cb++) {
+                const s32 u = cb - 128, v = cr - 128;
+                const s32 k = v >= 0 ? (u >= 0 ? 0 : 1) : (u < 0 ? 2 : 3);
+                const s32 cb2 = Clamp255((m[k] * u + m[4 + k] * v) / 64 + 128);
+                const s32 cr2 = Clamp255((m[8 + k] * u + m[12 + k] * v) / 64 + 128);
+                s_usChroma[cb | (cr << 8)] = (u16)(cb2 | (cr2 << 8));
+            }
+        }
+        s_bChromaReady = true;
+    }
+
+    // Unwritten pixels all hold the background: convert it once.
+    u8 bg[3] = {0x10, 0x80, 0x80};
+    ConvPixel(bg, luma, s_usChroma);
+    u8 *p = g_ucSoftRenderPicture;
+    const u8 *fl = g_ucByteWriteOnPlane;
+    for (s32 i = 0; i < N; i++, p += 3) {
+        if (fl[i]) {
+            ConvPixel(p, luma, s_usChroma);
+        } else {
+            p[0] = bg[0];
+            p[1] = bg[1];
+            p[2] = bg[2];
+        }
+    }
+}
+
+// --- RGB layer ---
+
+// One run of output columns with the same region outcome. DEPTH selects the
+// source format, KEY the colour-key test, CHECK the bounds test for a run
+// that reaches outside video memory; all three are fixed per run.
+template <int DEPTH, bool KEY, bool CHECK>
+static void RGBSpan(u8 *dst, u8 *fl, const u8 *src, s64 srcOffset, s64 rowIndex, const s32 *srcX, s32 count,
+                    u32 alpha, u32 key)
+{
+    for (s32 i = 0; i < count; i++, dst += 3) {
+        const s64 idx = rowIndex + srcX[i];
+        u32 b, g, r;
+        if (DEPTH == 4 || DEPTH == 8) {
+            const s64 o = DEPTH == 4 ? idx >> 1 : idx;
+            if (CHECK && (srcOffset + o < 0 || srcOffset + o >= VMSIZE))
+                continue;
+            u32 v = src[o];
+            if (DEPTH == 4)
+                v = (idx & 1) ? v >> 4 : v & 15;
+            const u32 e = g_ulRGBColorTable[v];
+            b = e & 0xFF;
+            g = (e >> 8) & 0xFF;
+            r = (e >> 16) & 0xFF;
+        } else if (DEPTH == 16) {
+            const s64 o = idx * 2;
+            if (CHECK && (srcOffset + o < 0 || srcOffset + o + 1 >= VMSIZE))
+                continue;
+            const u32 v = src[o] | (src[o + 1] << 8);
+            b = (v << 3) & 0xF8;
+            g = (v >> 3) & 0xFC;
+            r = (v >> 8) & 0xF8;
+        } else {
+            const s64 o = idx * 3;
+            if (CHECK && (srcOffset + o < 0 || srcOffset + o + 2 >= VMSIZE))
+                continue;
+            b = src[o];
+            g = src[o + 1];
+            r = src[o + 2];
+        }
+        u32 a = alpha;
+        if (KEY && ((b << 16) | (g << 8) | r) == key)
+            a = 0;
+        if (fl[i] == 0 || a == 15) {
+            dst[0] = (u8)b;
+            dst[1] = (u8)g;
+            dst[2] = (u8)r;
+            fl[i] = 1;
+        } else if (a != 0) {
+            dst[0] = (u8)((b * a + dst[0] * (15 - a)) / 15);
+            dst[1] = (u8)((g * a + dst[1] * (15 - a)) / 15);
+            dst[2] = (u8)((r * a + dst[2] * (15 - a)) / 15);
+            fl[i] = 1;
+        }
+    }
+}
+
+template <int DEPTH>
+static void RGBSpanDepth(bool key, bool check, u8 *dst, u8 *fl, const u8 *src, s64 srcOffset, s64 rowIndex,
+                         const s32 *srcX, s32 count, u32 alpha, u32 keyValue)
+{
+    if (key) {
+        if (check)
+            RGBSpan<DEPTH, true, true>(dst, fl, src, srcOffset, rowIndex, srcX, count, alpha, keyValue);
+        else
+            RGBSpan<DEPTH, true, false>(dst, fl, src, srcOffset, rowIndex, srcX, count, alpha, keyValue);
+    } else {
+        if (check)
+            RGBSpan<DEPTH, false, true>(dst, fl, src, srcOffset, rowIndex, srcX, count, alpha, keyValue);
+        else
+            RGBSpan<DEPTH, false, false>(dst, fl, src, srcOffset, rowIndex, srcX, count, alpha, keyValue);
+    }
+}
+
+void ZKT_LowLevelAPI_SoftRender_RGB_Layer()
+{
+    const u8 *vm = g_GP2X_VIDEO_BASE_PTR;
+    if (!vm)
+        return;
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    const bool tv = g_ulDISPLAY_MODE > 4;
+    const s64 SX = g_nScreenSizeX, SY = g_nScreenSizeY;
+    if (SX <= 0 || SY <= 0)
+        return;
+    const s32 depth = g_nColorBitDepth;
+    const s64 base = g_ulRGBVideoMemOffset;
+    const u32 key = depth == 16 ? (g_ulRegionColorKey & 0xF8FCF8) : g_ulRegionColorKey;
+
+    static s32 s_nSrcX[ZKT_MAX_OUT_W];
+    for (s32 x = 0; x < W; x++)
+        s_nSrcX[x] = (s32)((s64)x * SX / W);
+
+    const RGBLayerRegion &r5 = g_RGBLayerRegion[4];
+    const bool defDraw = r5.bEnable && r5.bShow;
+    const u32 defMode = r5.usBlendMode;
+    const u32 defAlpha = r5.usBlendMode ? r5.usAlpha : 15;
+
+    u8 *pic = g_ucSoftRenderPicture;
+    u8 *flags = g_ucByteWriteOnPlane;
+    for (s32 y = 0; y < H; y++) {
+        // Regions 1 to 4 active on this line, kept in test order 4, 3, 2, 1.
+        const RGBLayerRegion *act[4];
+        s32 nAct = 0;
+        for (s32 r = 3; r >= 0; r--) {
+            const RGBLayerRegion &rg = g_RGBLayerRegion[r];
+            const s32 sy = tv ? 2 * rg.usStartY : rg.usStartY;
+            const s32 ey = tv ? 2 * rg.usEndY : rg.usEndY;
+            if (rg.bEnable && sy <= y && y <= ey)
+                act[nAct++] = &rg;
+        }
+        if (!defDraw && nAct == 0)
+            continue;
+
+        // The outcome only changes at region edges: cut the line there.
+        s32 cuts[10];
+        s32 nCuts = 0;
+        cuts[nCuts++] = 0;
+        for (s32 i = 0; i < nAct; i++) {
+            if (act[i]->usStartX < W)
+                cuts[nCuts++] = act[i]->usStartX;
+            if (act[i]->usEndX + 1 < W)
+                cuts[nCuts++] = act[i]->usEndX + 1;
+        }
+        for (s32 i = 1; i < nCuts; i++) // insertion sort, at most ten
+            for (s32 j = i; j > 0 && cuts[j - 1] > cuts[j]; j--) {
+                const s32 t = cuts[j];
+                cuts[j] = cuts[j - 1];
+                cuts[j - 1] = t;
+            }
+        cuts[nCuts++] = W;
+
+        const s64 rowIndex = ((s64)y * SY / H) * SX;
+        for (s32 c = 0; c + 1 < nCuts; c++) {
+            const s32 xa = cuts[c], xb = cuts[c + 1];
+            if (xa >= xb)
+                continue;
+            bool draw = defDraw;
+            u32 mode = defMode, alpha = defAlpha;
+            for (s32 i = 0; i < nAct; i++) {
+                const RGBLayerRegion &rg = *act[i];
+                if (rg.usStartX <= xa && xa <= rg.usEndX) {
+                    draw = rg.bShow != 0;
+                    if (rg.bShow && rg.usBlendMode) {
+                        mode = rg.usBlendMode;
+                        alpha = rg.usAlpha;
+                    }
+                }
+            }
+            if (!draw)
+                continue;
+            // Byte range this run reads; source columns never decrease.
+            const s64 iLo = rowIndex + s_nSrcX[xa], iHi = rowIndex + s_nSrcX[xb - 1];
+            s64 lo, hi;
+            switch (depth) {
+            case 4: lo = iLo >> 1; hi = iHi >> 1; break;
+            case 8: lo = iLo; hi = iHi; break;
+            case 16: lo = iLo * 2; hi = iHi * 2 + 1; break;
+            default: lo = iLo * 3; hi = iHi * 3 + 2; break;
+            }
+            if (base + hi < 0 || base + lo >= VMSIZE)
+                continue;
+            const bool check = base + lo < 0 || base + hi >= VMSIZE;
+            const bool keyed = mode == 1;
+            u8 *dst = pic + ((s64)y * W + xa) * 3;
+            u8 *fl = flags + (s64)y * W + xa;
+            const u8 *src = vm + base;
+            switch (depth) {
+            case 4:
+                RGBSpanDepth<4>(keyed, check, dst, fl, src, base, rowIndex, s_nSrcX + xa, xb - xa, alpha, key);
+                break;
+            case 8:
+                RGBSpanDepth<8>(keyed, check, dst, fl, src, base, rowIndex, s_nSrcX + xa, xb - xa, alpha, key);
+                break;
+            case 16:
+                RGBSpanDepth<16>(keyed, check, dst, fl, src, base, rowIndex, s_nSrcX + xa, xb - xa, alpha, key);
+                break;
+            default:
+                RGBSpanDepth<24>(keyed, check, dst, fl, src, base, rowIndex, s_nSrcX + xa, xb - xa, alpha, key);
+                break;
+            }
+        }
+    }
+}
+
+// --- Gamma ---
+
+void ZKT_LowLevelAPI_GammaCorrection()
+{
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    u8 gb[256], gg[256], gr[256];
+    for (s32 i = 0; i < 256; i++) {
+        gb[i] = (u8)(g_ulGammaTable[i] >> 16);
+        gg[i] = (u8)(g_ulGammaTable[i] >> 8);
+        gr[i] = (u8)g_ulGammaTable[i];
+    }
+    u8 *p = g_ucSoftRenderPicture;
+    const u8 *fl = g_ucByteWriteOnPlane;
+    const s32 N = W * H;
+    for (s32 i = 0; i < N; i++, p += 3) {
+        if (fl[i]) {
+            p[0] = gb[p[0]];
+            p[1] = gg[p[1]];
+            p[2] = gr[p[2]];
+        }
+    }
+}
+
+// --- Frame ---
+
+void ZKT_LowLevelAPI_SoftRender_Compose()
+{
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    const s32 N = W * H;
+    u8 *p = g_ucSoftRenderPicture;
+    for (s32 i = 0; i < N; i++, p += 3) {
+        p[0] = 0x10;
+        p[1] = 0x80;
+        p[2] = 0x80;
+    }
+    memset(g_ucByteWriteOnPlane, 0, N);
+
+    if (g_bYUVFirstPlanePriority) {
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 1);
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 0);
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 1);
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 0);
+    } else {
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 1);
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 0);
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 1);
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 0);
+    }
+    if (g_bSPUonTopOfOSDLayer) {
+        if (g_bOSDLayerEnable)
+            ZKT_LowLevelAPI_SoftRender_OSD_Layer();
+        if (g_bSPULayerEnable)
+            ZKT_LowLevelAPI_SoftRender_SPU_Layer();
+    } else {
+        if (g_bSPULayerEnable)
+            ZKT_LowLevelAPI_SoftRender_SPU_Layer();
+        if (g_bOSDLayerEnable)
+            ZKT_LowLevelAPI_SoftRender_OSD_Layer();
+    }
+    ZKT_LowLevelAPI_SoftRender_ColorPass();
+    ZKT_LowLevelAPI_SoftRender_RGB_Layer();
+    if (g_cursorLayer.bEnable)
+        ZKT_LowLevelAPI_SoftRender_Cursor_Layer();
+    if (g_bEnableGamma)
+        ZKT_LowLevelAPI_GammaCorrection();
+}
+
+struct HotSpot {
+    s16 x0, x1, y0, y1; // pointer range, inclusive
+    u32 bits;
+    s16 hx0, hx1, hy0, hy1; // highlight, right and bottom exclusive
+};
+
+static const HotSpot s_hotGroup1[] = {
+    {39, 69, 224, 243, 0x00010000, 38, 80, 223, 244},
+    {70, 90, 224, 243, 0x00030000, 38, 122, 223, 244},
+    {91, 121, 224, 243, 0x00020000, 80, 122, 223, 244},
+};
+static const HotSpot s_hotGroup2[] = {
+    {540, 585, 198, 251, 0x00000200, 539, 586, 197, 252},
+    {589, 634, 198, 251, 0x00000100, 588, 635, 197, 252},
+};
+static const HotSpot s_hotGroup3[] = {
+    {64, 95, 82, 106, 0x00000001, 63, 96, 81, 107},
+    {64, 95, 149, 173, 0x00000010, 63, 96, 148, 174},
+    {34, 58, 111, 143, 0x00000004, 33, 59, 110, 144},
+    {102, 126, 111, 143, 0x00000040, 101, 127, 110, 144},
+    {4, 116, 2, 27, 0x00000400, 3, 117, 1, 28},
+    {542, 654, 2, 27, 0x00000800, 541, 655, 1, 28},
+    {3, 15, 191, 237, 0x00080000, 2, 16, 190, 238},
+    {567, 597, 78, 108, 0x00008000, 566, 598, 77, 109},
+    {567, 597, 146, 176, 0x00004000, 566, 598, 145, 177},
+    {532, 562, 112, 142, 0x00001000, 531, 563, 111, 143},
+    {603, 633, 112, 142, 0x00002000, 602, 634, 111, 143},
+};
+
+static const HotSpot *FindHotSpot(const HotSpot *tab, s32 n, s32 x, s32 y)
+{
+    for (s32 i = 0; i < n; i++)
+        if (tab[i].x0 <= x && x <= tab[i].x1 && tab[i].y0 <= y && y <= tab[i].y1)
+            return &tab[i];
+    return nullptr;
+}
+
+u32 ZKT_LowLevelAPI_SoftRender_HotSpot(s32 x, s32 y, u32 bPressed, s32 *pRect)
+{
+    u32 bits = 0;
+    const HotSpot *lit = nullptr;
+    if (const HotSpot *h = FindHotSpot(s_hotGroup1, 3, x, y)) {
+        bits = bPressed ? h->bits : 0;
+        lit = h;
+    }
+    if (const HotSpot *h = FindHotSpot(s_hotGroup2, 2, x, y)) {
+        if (bPressed)
+            bits |= h->bits;
+        lit = h;
+    }
+    if (const HotSpot *h = FindHotSpot(s_hotGroup3, 11, x, y)) {
+        if (bPressed)
+            bits |= h->bits;
+        lit = h;
+    }
+    if (pRect) {
+        pRect[0] = lit ? lit->hx0 : -1;
+        pRect[1] = lit ? lit->hx1 : -1;
+        pRect[2] = lit ? lit->hy0 : -1;
+        pRect[3] = lit ? lit->hy1 : -1;
+    }
+    return bits;
+}
+
+void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32 mouseY, u32 bPressed, u32 ticks)
+{
+    // A skin of the wrong size is never read past its end: the frame is
+    // then plain grey around the screen.
+    const bool skinOk = BMP_GP2XW32_LEN >= (u32)ZKT_SKIN_SIZE;
+    const u8 *pic = g_ucSoftRenderPicture;
+    for (s32 y = 0; y < ZKT_WIN_H; y++) {
+        u8 *row = pWindow + (s64)y * pitch;
+        if (skinOk)
+            memcpy(row, BMP_GP2XW32 + y * ZKT_WIN_PITCH, ZKT_WIN_PITCH);
+        else
+            memset(row, 0x60, ZKT_WIN_PITCH);
+        if (y >= ZKT_LCD_Y && y < ZKT_LCD_Y + 240)
+            memcpy(row + ZKT_LCD_X * 3, pic + (y - ZKT_LCD_Y) * 960, 960);
+    }
+
+    s32 rc[4];
+    g_ulGP2XInputStateWinGUI = ZKT_LowLevelAPI_SoftRender_HotSpot(mouseX, mouseY, bPressed, rc);
+    if (rc[0] < 0)
+        return;
+    const s32 w = (s32)(std::sin(ticks * 6.28318530718 / 1200.0) * 10.0 + 42.0);
+    const s32 xa = rc[0] < 0 ? 0 : rc[0], xb = rc[1] > ZKT_WIN_W ? ZKT_WIN_W : rc[1];
+    const s32 ya = rc[2] < 0 ? 0 : rc[2], yb = rc[3] > ZKT_WIN_H ? ZKT_WIN_H : rc[3];
+    for (s32 y = ya; y < yb; y++) {
+        u8 *p = pWindow + (s64)y * pitch + xa * 3;
+        for (s32 i = 0; i < (xb - xa) * 3; i++)
+            p[i] = p[i] > w ? (u8)(p[i] - w) : 0;
+    }
+}
+
+void ZKT_LowLevelAPI_SoftRender()
+{
+    ZKT_LowLevelAPI_SoftRender_Compose();
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    const bool lcd = g_ulDISPLAY_MODE <= 4;
+    const s32 winW = lcd ? ZKT_WIN_W : W, winH = lcd ? ZKT_WIN_H : H;
+
+    // The window is only written when it has the shape the mode expects;
+    // between a mode switch and the new surface nothing is drawn.
+    SDL_Surface *s = g_Screen;
+    const bool ok = s && s->pixels && s->format && s->format->BytesPerPixel == 3 && s->w >= winW &&
+                    s->h >= winH && s->pitch >= winW * 3;
+    const bool video = SDL_WasInit(SDL_INIT_VIDEO) != 0;
+    if (ok && SDL_MUSTLOCK(s) && SDL_LockSurface(s) < 0)
+        return;
+    if (lcd) {
+        s32 mx = -1, my = -1;
+        u32 pressed = 0;
+        if (video) {
+            int ix = -1, iy = -1;
+            SDL_PumpEvents();
+            pressed = SDL_GetMouseState(&ix, &iy) & 1;
+            mx = ix;
+            my = iy;
+        }
+        if (ok)
+            ZKT_LowLevelAPI_SoftRender_FrameLCD((u8 *)s->pixels, s->pitch, mx, my, pressed,
+                                                video ? SDL_GetTicks() : 0);
+        else
+            g_ulGP2XInputStateWinGUI = ZKT_LowLevelAPI_SoftRender_HotSpot(mx, my, pressed, nullptr);
+    } else if (ok) {
+        for (s32 y = 0; y < H; y++)
+            memcpy((u8 *)s->pixels + (s64)y * s->pitch, g_ucSoftRenderPicture + (s64)y * W * 3, W * 3);
+    }
+    if (ok && SDL_MUSTLOCK(s))
+        SDL_UnlockSurface(s);
+    // SDL_UpdateRect only knows the video surface; a surface of our own
+    // (tests, captures) is complete once written.
+    if (ok && video && s == SDL_GetVideoSurface())
+        SDL_UpdateRect(s, 0, 0, winW, winH);
+    SDL_Delay(2);
+    if (g_bSaveOnDisk)
+        ZKT_LowLevelAPI_SaveBMP(g_strSaveFilePath);
+}
