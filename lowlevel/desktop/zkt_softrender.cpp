@@ -319,7 +319,9 @@ void ZKT_LowLevelAPI_SoftRender_RGB_Layer()
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
     const bool tv = g_ulDISPLAY_MODE > 4;
     const s64 SX = g_nScreenSizeX, SY = g_nScreenSizeY;
-    if (SX <= 0 || SY <= 0)
+    // A line longer than video memory cannot be read; refusing it also
+    // keeps every index below within 64 bits.
+    if (SX <= 0 || SY <= 0 || SX > VMSIZE)
         return;
     const s32 depth = g_nColorBitDepth;
     const s64 base = g_ulRGBVideoMemOffset;
