@@ -461,7 +461,7 @@ TEST(CompositorCursor, ClipsBlendsInvertsAndUsesBothFieldImages)
     // Positions far outside the picture draw nothing.
     g_cursorLayer = CursorLayer{65535, 65535, 1, 1, 0, 0, BM};
     ZKT_LowLevelAPI_SoftRender_Compose();
-    g_cursorLayer = CursorLayer{0, 0, 1, 1, 0, 0, ZKT_VIDEO_MEM_SIZE - 16};
+    g_cursorLayer = CursorLayer{0, 0, 1, 0, 0, 0, ZKT_VIDEO_MEM_SIZE - 16};
     ZKT_LowLevelAPI_SoftRender_Compose();
     // Only rows 0 and 1 of the first image lie inside video memory: output
     // lines 0 and 2; the second image (odd lines) is past its end.
