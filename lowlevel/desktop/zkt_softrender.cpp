@@ -145,21 +145,17 @@ void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
 // --- Colour pass ---
 
 // YUV to RGB by the system's one rule (298, 409, 100, 208, 517; divide by
-// 256 toward zero; clamp), split into per-component tables. A negative sum
-// clamps to 0 either way, so an arithmetic shift stands in for the division.
-static s32 s_nConvL[256], s_nConvRV[256], s_nConvGU[256], s_nConvGV[256], s_nConvBU[256];
+// 256 toward zero; clamp). A negative sum clamps to 0 either way, so an
+// arithmetic shift stands in for the division. The chroma terms of all
+// three sums depend on (Cb', Cr') only and, with hue and saturation, on
+// (Cb, Cr) only: one table per matrix holds them packed, 21 bits each with
+// a bias of 2^17, and the luma table carries 298 (Y' - 16) less that bias.
+static const s32 CONV_BIAS = 1 << 17;
 static u8 s_ucConvClamp[1024]; // index (sum >> 8) + 384
 static bool s_bConvReady = false;
 
 static void ConvInit()
 {
-    for (s32 i = 0; i < 256; i++) {
-        s_nConvL[i] = 298 * (i - 16);
-        s_nConvRV[i] = 409 * (i - 128);
-        s_nConvGU[i] = -100 * (i - 128);
-        s_nConvGV[i] = -208 * (i - 128);
-        s_nConvBU[i] = 517 * (i - 128);
-    }
     for (s32 i = 0; i < 1024; i++) {
         const s32 v = i - 384;
         s_ucConvClamp[i] = (u8)(v < 0 ? 0 : v > 255 ? 255 : v);
@@ -167,15 +163,13 @@ static void ConvInit()
     s_bConvReady = true;
 }
 
-static inline void ConvPixel(u8 *p, const u8 *luma, const u16 *chroma)
+static inline void ConvPixel(u8 *p, const s32 *luma, const uint64_t *chroma)
 {
-    const s32 y = luma[p[0]];
-    const u32 c = chroma[p[1] | (p[2] << 8)];
-    const s32 cb = c & 0xFF, cr = c >> 8;
-    const s32 l = s_nConvL[y];
-    p[0] = s_ucConvClamp[((l + s_nConvBU[cb]) >> 8) + 384];
-    p[1] = s_ucConvClamp[((l + s_nConvGU[cb] + s_nConvGV[cr]) >> 8) + 384];
-    p[2] = s_ucConvClamp[((l + s_nConvRV[cr]) >> 8) + 384];
+    const s32 l = luma[p[0]];
+    const uint64_t c = chroma[p[1] | (p[2] << 8)];
+    p[0] = s_ucConvClamp[((l + (s32)(c & 0x1FFFFF)) >> 8) + 384];
+    p[1] = s_ucConvClamp[((l + (s32)((c >> 21) & 0x1FFFFF)) >> 8) + 384];
+    p[2] = s_ucConvClamp[((l + (s32)(c >> 42)) >> 8) + 384];
 }
 
 static inline s32 Clamp255(s32 v)
@@ -191,15 +185,13 @@ void ZKT_LowLevelAPI_SoftRender_ColorPass()
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
     const s32 N = W * H;
 
-    // Brightness and contrast only depend on Y, hue and saturation only on
-    // (Cb, Cr): both become tables. The chroma table is rebuilt only when
-    // the matrix changes, which is rare.
-    u8 luma[256];
+    s32 luma[256];
     const s32 b = g_scYUVBrightness, c = g_ucYUVContrast;
     for (s32 y = 0; y < 256; y++)
-        luma[y] = (u8)Clamp255(((y + b - 128) * (c + 8)) / 8 + 128);
+        luma[y] = 298 * (Clamp255(((y + b - 128) * (c + 8)) / 8 + 128) - 16) - CONV_BIAS;
 
-    static u16 s_usChroma[65536];
+    // Rebuilt only when the matrix changes, which is rare.
+    static uint64_t s_ulChroma[65536];
     static s8 s_scMatrix[16];
     static bool s_bChromaReady = false;
     s8 m[16];
@@ -213,9 +205,12 @@ void ZKT_LowLevelAPI_SoftRender_ColorPass()
             for (s32 cb = 0; cb < 256; cb++) {
                 const s32 u = cb - 128, v = cr - 128;
                 const s32 k = v >= 0 ? (u >= 0 ? 0 : 1) : (u < 0 ? 2 : 3);
-                const s32 cb2 = Clamp255((m[k] * u + m[4 + k] * v) / 64 + 128);
-                const s32 cr2 = Clamp255((m[8 + k] * u + m[12 + k] * v) / 64 + 128);
-                s_usChroma[cb | (cr << 8)] = (u16)(cb2 | (cr2 << 8));
+                const s32 d = Clamp255((m[k] * u + m[4 + k] * v) / 64 + 128) - 128;
+                const s32 e = Clamp255((m[8 + k] * u + m[12 + k] * v) / 64 + 128) - 128;
+                const uint64_t tb = (uint64_t)(517 * d + CONV_BIAS);
+                const uint64_t tg = (uint64_t)(-100 * d - 208 * e + CONV_BIAS);
+                const uint64_t tr = (uint64_t)(409 * e + CONV_BIAS);
+                s_ulChroma[cb | (cr << 8)] = tb | (tg << 21) | (tr << 42);
             }
         }
         s_bChromaReady = true;
@@ -223,12 +218,12 @@ void ZKT_LowLevelAPI_SoftRender_ColorPass()
 
     // Unwritten pixels all hold the background: convert it once.
     u8 bg[3] = {0x10, 0x80, 0x80};
-    ConvPixel(bg, luma, s_usChroma);
+    ConvPixel(bg, luma, s_ulChroma);
     u8 *p = g_ucSoftRenderPicture;
     const u8 *fl = g_ucByteWriteOnPlane;
     for (s32 i = 0; i < N; i++, p += 3) {
         if (fl[i]) {
-            ConvPixel(p, luma, s_usChroma);
+            ConvPixel(p, luma, s_ulChroma);
         } else {
             p[0] = bg[0];
             p[1] = bg[1];
@@ -285,9 +280,10 @@ static void RGBSpan(u8 *dst, u8 *fl, const u8 *src, s64 srcOffset, s64 rowIndex,
             dst[2] = (u8)r;
             fl[i] = 1;
         } else if (a != 0) {
-            dst[0] = (u8)((b * a + dst[0] * (15 - a)) / 15);
-            dst[1] = (u8)((g * a + dst[1] * (15 - a)) / 15);
-            dst[2] = (u8)((r * a + dst[2] * (15 - a)) / 15);
+            // x / 15 for x up to 255 x 15, exactly.
+            dst[0] = (u8)(((b * a + dst[0] * (15 - a)) * 34953u) >> 19);
+            dst[1] = (u8)(((g * a + dst[1] * (15 - a)) * 34953u) >> 19);
+            dst[2] = (u8)(((r * a + dst[2] * (15 - a)) * 34953u) >> 19);
             fl[i] = 1;
         }
     }

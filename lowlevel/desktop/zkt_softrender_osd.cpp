@@ -13,19 +13,31 @@ static inline u32 LoadLE32(const u8 *p)
     return p[0] | (p[1] << 8) | (p[2] << 16) | ((u32)p[3] << 24);
 }
 
-// Draws n pixels of one OSD colour with opacity a from dst on.
-static inline void OSDPut(u8 *dst, u8 *fl, u32 colour, u32 a)
+// One area's palette, resolved once per area: colour bytes, the new bytes
+// already weighted by the opacity, the old bytes' weight, and the key.
+struct OSDTable {
+    u8 y[256], cb[256], cr[256], inv[256], skip[256];
+    u16 wy[256], wcb[256], wcr[256];
+};
+
+// x / 15 for x up to 255 x 15, exactly.
+static inline u32 Div15(u32 x)
 {
-    const u32 y = colour & 0xFF, cb = (colour >> 8) & 0xFF, cr = (colour >> 16) & 0xFF;
+    return (x * 34953u) >> 19;
+}
+
+static inline void OSDPut(u8 *dst, u8 *fl, const OSDTable &t, u32 v)
+{
     if (*fl == 0) {
         *fl = 1;
-        dst[0] = (u8)y;
-        dst[1] = (u8)cb;
-        dst[2] = (u8)cr;
+        dst[0] = t.y[v];
+        dst[1] = t.cb[v];
+        dst[2] = t.cr[v];
     } else {
-        dst[0] = (u8)((dst[0] * (15 - a) + y * a) / 15);
-        dst[1] = (u8)((dst[1] * (15 - a) + cb * a) / 15);
-        dst[2] = (u8)((dst[2] * (15 - a) + cr * a) / 15);
+        const u32 inv = t.inv[v];
+        dst[0] = (u8)Div15(dst[0] * inv + t.wy[v]);
+        dst[1] = (u8)Div15(dst[1] * inv + t.wcb[v]);
+        dst[2] = (u8)Div15(dst[2] * inv + t.wcr[v]);
     }
 }
 
@@ -57,6 +69,21 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
     if (firstLine >= endLine || firstCol > lastCol)
         return;
 
+    static OSDTable s_table;
+    OSDTable &t = s_table;
+    for (u32 v = 0; v < 256; v++) {
+        const u32 colour = g_ulOSDPalette[v];
+        const u32 a = bAlpha ? areaAlpha : colour >> 28;
+        t.y[v] = (u8)colour;
+        t.cb[v] = (u8)(colour >> 8);
+        t.cr[v] = (u8)(colour >> 16);
+        t.inv[v] = (u8)(15 - a);
+        t.wy[v] = (u16)(t.y[v] * a);
+        t.wcb[v] = (u16)(t.cb[v] * a);
+        t.wcr[v] = (u16)(t.cr[v] * a);
+        t.skip[v] = keyOn && v == keyIndex;
+    }
+
     const s32 width = lastCol - firstCol + 1;
     const s32 visEnd = lastCol < W - 1 ? lastCol : W - 1; // last column drawn
     const s32 visCount = visEnd >= firstCol ? visEnd - firstCol + 1 : 0;
@@ -86,14 +113,21 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
                 n = avail > 0 ? (s32)(avail / bpp) : 0;
                 cut = true;
             }
-            for (s32 i = 0; i < n; i++, bit += bpp) {
-                const u32 v = (vm[bit >> 3] >> (bit & 7)) & mask;
-                if (keyOn && v == keyIndex)
-                    continue;
-                const u32 colour = g_ulOSDPalette[v];
-                const u32 a = bAlpha ? areaAlpha : colour >> 28;
-                const s32 x = firstCol + i;
-                OSDPut(rowPix + x * 3, rowFl + x, colour, a);
+            u8 *dst = rowPix + firstCol * 3;
+            u8 *fl = rowFl + firstCol;
+            if (bpp == 8) {
+                const u8 *src = vm + (bit >> 3);
+                for (s32 i = 0; i < n; i++) {
+                    const u32 v = src[i];
+                    if (!t.skip[v])
+                        OSDPut(dst + i * 3, fl + i, t, v);
+                }
+            } else {
+                for (s32 i = 0; i < n; i++, bit += bpp) {
+                    const u32 v = (vm[bit >> 3] >> (bit & 7)) & mask;
+                    if (!t.skip[v])
+                        OSDPut(dst + i * 3, fl + i, t, v);
+                }
             }
             if (cut)
                 return; // the data run off the end of video memory
@@ -122,11 +156,9 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
                 runLeft -= n;
             // Only the part of the run inside the picture costs pixel work.
             const s32 xa = x, xb = x + n - 1 < visEnd ? x + n - 1 : visEnd;
-            if (xa <= xb && !(keyOn && runValue == keyIndex)) {
-                const u32 colour = g_ulOSDPalette[runValue];
-                const u32 a = bAlpha ? areaAlpha : colour >> 28;
+            if (xa <= xb && !t.skip[runValue]) {
                 for (s32 i = xa; i <= xb; i++)
-                    OSDPut(rowPix + i * 3, rowFl + i, colour, a);
+                    OSDPut(rowPix + i * 3, rowFl + i, t, runValue);
             }
             x += n;
         }

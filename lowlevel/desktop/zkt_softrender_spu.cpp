@@ -1,6 +1,8 @@
 // The sub-picture layer: 2-bit run-length coded lines in two fields, drawn
 // in bands that differ in their column colour changes. Records are
 // big-endian words; the compositor trusts none of their offsets.
+#include <cstring>
+
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
 
 typedef int64_t s64;
@@ -12,20 +14,37 @@ static inline u32 LoadBE32(const u8 *p)
     return ((u32)p[0] << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
 
-static inline void SPUPut(u8 *dst, u8 *fl, u32 colour, u32 op)
+// x / 15 for x up to 255 x 15, exactly.
+static inline u32 Div15(u32 x)
 {
-    if (*fl == 0)
-        op = 15;
-    *fl = 1;
-    const u32 y = colour & 0xFF, cb = (colour >> 8) & 0xFF, cr = colour >> 24;
+    return (x * 34953u) >> 19;
+}
+
+// A run of one colour and opacity: the weights are worked out once.
+static void SPURun(u8 *dst, u8 *fl, s32 n, u32 colour, u32 op)
+{
+    const u8 y = (u8)colour, cb = (u8)(colour >> 8), cr = (u8)(colour >> 24);
     if (op == 15) {
-        dst[0] = (u8)y;
-        dst[1] = (u8)cb;
-        dst[2] = (u8)cr;
-    } else {
-        dst[0] = (u8)((y * op + dst[0] * (15 - op)) / 15);
-        dst[1] = (u8)((cb * op + dst[1] * (15 - op)) / 15);
-        dst[2] = (u8)((cr * op + dst[2] * (15 - op)) / 15);
+        for (s32 i = 0; i < n; i++, dst += 3) {
+            dst[0] = y;
+            dst[1] = cb;
+            dst[2] = cr;
+        }
+        memset(fl, 1, n);
+        return;
+    }
+    const u32 wy = y * op, wcb = cb * op, wcr = cr * op, inv = 15 - op;
+    for (s32 i = 0; i < n; i++, dst += 3) {
+        if (fl[i] == 0) {
+            fl[i] = 1;
+            dst[0] = y;
+            dst[1] = cb;
+            dst[2] = cr;
+        } else {
+            dst[0] = (u8)Div15(wy + dst[0] * inv);
+            dst[1] = (u8)Div15(wcb + dst[1] * inv);
+            dst[2] = (u8)Div15(wcr + dst[2] * inv);
+        }
     }
 }
 
@@ -67,23 +86,47 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
         return;
     }
 
-    // Colour and contrast per visible column when changes apply; the last
-    // matching change wins.
+    // The visible columns cut into pieces at the change edges; the words
+    // are constant over a piece (the last matching change wins). Without
+    // changes there is one piece.
     const s32 visEnd = lastColumn < W - 1 ? lastColumn : W - 1;
-    static u16 s_usColW[ZKT_MAX_OUT_W], s_usConW[ZKT_MAX_OUT_W];
-    const bool perColumn = changeCount > 0 && visEnd >= firstColumn;
-    if (perColumn) {
-        for (s32 x = firstColumn < 0 ? 0 : firstColumn; x <= visEnd; x++) {
+    s32 segStart[34];
+    u16 segC[34], segK[34];
+    s32 nSeg = 0;
+    if (visEnd >= firstColumn) {
+        s32 cuts[34];
+        s32 nCuts = 0;
+        cuts[nCuts++] = firstColumn;
+        for (s32 j = 0; j < changeCount && j < 16; j++) {
+            if (changeFirstColumn[j] > firstColumn && changeFirstColumn[j] <= visEnd)
+                cuts[nCuts++] = changeFirstColumn[j];
+            if (changeLastColumn[j] + 1 > firstColumn && changeLastColumn[j] + 1 <= visEnd)
+                cuts[nCuts++] = changeLastColumn[j] + 1;
+        }
+        for (s32 i = 1; i < nCuts; i++)
+            for (s32 j = i; j > 0 && cuts[j - 1] > cuts[j]; j--) {
+                const s32 t = cuts[j];
+                cuts[j] = cuts[j - 1];
+                cuts[j - 1] = t;
+            }
+        for (s32 i = 0; i < nCuts; i++) {
+            if (nSeg && segStart[nSeg - 1] == cuts[i])
+                continue;
+            const s32 x = cuts[i];
             u16 cw = colourWord, kw = contrastWord;
-            for (s32 j = 0; j < changeCount; j++)
+            for (s32 j = 0; j < changeCount && j < 16; j++)
                 if (changeFirstColumn[j] <= x && x <= changeLastColumn[j]) {
                     cw = changeColourWord[j];
                     kw = changeContrastWord[j];
                 }
-            s_usColW[x] = cw;
-            s_usConW[x] = kw;
+            segStart[nSeg] = x;
+            segC[nSeg] = cw;
+            segK[nSeg] = kw;
+            nSeg++;
         }
     }
+    if (nSeg < 34)
+        segStart[nSeg] = visEnd + 1;
 
     u8 *pic = g_ucSoftRenderPicture;
     u8 *flags = g_ucByteWriteOnPlane;
@@ -92,6 +135,7 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
         u8 *rowFl = flags + (s64)y * W;
         bool high = true;
         s32 x = firstColumn;
+        s32 seg = 0;
         while (x <= lastColumn) {
             // Variable-length code of one to four nibbles.
             u32 code = 0;
@@ -117,16 +161,14 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
             if (run == 0 || run > lastColumn - x + 1)
                 run = lastColumn - x + 1;
             const s32 xb = x + run - 1 < visEnd ? x + run - 1 : visEnd;
-            if (perColumn) {
-                for (s32 i = x < 0 ? 0 : x; i <= xb; i++) {
-                    const u32 colour = g_ulSPUColorPalette[(s_usColW[i] >> (4 * c)) & 15];
-                    SPUPut(rowPix + i * 3, rowFl + i, colour, (s_usConW[i] >> (4 * c)) & 15);
-                }
-            } else if (x <= xb) {
-                const u32 colour = g_ulSPUColorPalette[(colourWord >> (4 * c)) & 15];
-                const u32 op = (contrastWord >> (4 * c)) & 15;
-                for (s32 i = x < 0 ? 0 : x; i <= xb; i++)
-                    SPUPut(rowPix + i * 3, rowFl + i, colour, op);
+            // Draw the visible part piece by piece.
+            for (s32 xa = x; xa <= xb;) {
+                while (seg + 1 < nSeg && segStart[seg + 1] <= xa)
+                    seg++;
+                const s32 end = segStart[seg + 1] - 1 < xb ? segStart[seg + 1] - 1 : xb;
+                const u32 colour = g_ulSPUColorPalette[(segC[seg] >> (4 * c)) & 15];
+                SPURun(rowPix + xa * 3, rowFl + xa, end - xa + 1, colour, (segK[seg] >> (4 * c)) & 15);
+                xa = end + 1;
             }
             x += run;
         }

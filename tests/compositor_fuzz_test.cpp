@@ -1,0 +1,190 @@
+// Seeded randomized frames: random video memory, random layer state and
+// random records written at random places, composed in every display-mode
+// group. Run under AddressSanitizer and UndefinedBehaviorSanitizer this
+// finds any read or write outside video memory, the picture or the flags,
+// any overflow, and (through the time limit) any walk that does not end.
+//
+// A short run by default; VORN_LONG_FUZZ=1 runs for a minute (the fuzz
+// label in the sanitizer build). VORN_FUZZ_SEED picks another seed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "compositor_helpers.h"
+
+namespace {
+
+struct Rng {
+    uint64_t s;
+    u32 Next()
+    {
+        s ^= s >> 12;
+        s ^= s << 25;
+        s ^= s >> 27;
+        return (u32)((s * 2685821657736338717ull) >> 32);
+    }
+    u32 Below(u32 n) { return n ? Next() % n : 0; }
+    bool Chance(u32 n) { return Below(n) == 0; }
+    // Mostly small values inside the picture, sometimes anything.
+    u16 Coord(u32 limit) { return (u16)(Chance(6) ? Next() : Below(limit)); }
+    u32 Offset() { return Chance(8) ? Next() : Below(ZKT_VIDEO_MEM_SIZE); }
+};
+
+void Scribble(Rng &r, u8 *vm)
+{
+    // A few patches of random, zero or 0xFF bytes: zeros make endless
+    // "fill the line" codes and self-linked headers, 0xFF long runs.
+    for (int k = 0; k < 24; k++) {
+        const u32 len = 1 + r.Below(8192);
+        const u32 at = r.Below(ZKT_VIDEO_MEM_SIZE - len);
+        const u32 kind = r.Below(4);
+        for (u32 i = 0; i < len; i++)
+            vm[at + i] = kind == 0 ? 0 : kind == 1 ? 0xFF : (u8)r.Next();
+    }
+}
+
+void RandomRecords(Rng &r, u32 mode)
+{
+    // OSD lists: a handful of headers linked at random, some pointing back.
+    const u32 nOSD = r.Below(6);
+    u32 prev = r.Offset();
+    g_ulOSDHeaderEvenField = prev;
+    for (u32 i = 0; i < nOSD; i++) {
+        const u32 next = r.Chance(3) ? 0xFFFFFFFF : r.Chance(3) ? prev : r.Offset();
+        ZKT_WriteOSDHeader(prev, next, r.Coord(720), r.Coord(576), r.Coord(2048), r.Coord(1024),
+                           (u16)(2 << r.Below(4)), r.Below(2), r.Below(2), r.Below(2), (u16)r.Below(16),
+                           (u8)r.Next());
+        prev = next;
+    }
+    g_ulOSDHeaderOddField = r.Chance(2) ? g_ulOSDHeaderEvenField : r.Offset();
+
+    // SPU: base command, change list and highlight with random fields.
+    const u32 cmd = r.Offset(), list = r.Offset(), hl = r.Offset();
+    ZKT_WriteSPUBaseCmd(cmd, r.Below(2), list, (u16)r.Next(), (u16)r.Next(), r.Coord(1200), r.Coord(1200),
+                        r.Offset(), r.Offset());
+    u32 at = list;
+    const u32 entries = r.Below(8);
+    for (u32 e = 0; e < entries; e++) {
+        u16 f[15], l[15], c[15], k[15];
+        const u16 n = (u16)r.Below(16);
+        for (u16 j = 0; j < n; j++) {
+            f[j] = r.Coord(720);
+            l[j] = r.Coord(720);
+            c[j] = (u16)r.Next();
+            k[j] = (u16)r.Next();
+        }
+        ZKT_WriteSPUChangeCmd(at, e + 1 == entries && r.Chance(2), r.Coord(1200), (u16)r.Below(4096),
+                              (u16)(n & 15), f, l, c, k);
+        at += 4 + 8 * n;
+    }
+    ZKT_WriteSPUHighlightInfo(hl, r.Coord(720), r.Coord(1200), r.Coord(720), r.Coord(1200), (u16)r.Next(),
+                              (u16)r.Next());
+    ZKT_SetSPUPlane(r.Below(2), r.Below(2), r.Below(2), cmd, hl);
+    (void)mode;
+}
+
+void RandomState(Rng &r, u32 group)
+{
+    u32 mode = group == 0 ? r.Below(5) : group == 1 ? 5 + r.Below(14) : 19 + r.Below(14);
+    if (r.Chance(20))
+        mode = r.Next(); // out of range: must still stay inside the buffers
+    g_ulDISPLAY_MODE = mode;
+    g_nScreenSizeX = mode <= 32 ? g_nModeSizeX[mode] : 720;
+    g_nScreenSizeY = mode <= 32 ? g_nModeSizeY[mode] : 576;
+    if (r.Chance(10)) {
+        g_nScreenSizeX = (s32)r.Next();
+        g_nScreenSizeY = (s32)r.Next();
+    }
+    const s32 depths[] = {4, 8, 16, 24};
+    g_nColorBitDepth = r.Chance(10) ? (s32)r.Next() : depths[r.Below(4)];
+    g_ulRGBVideoMemOffset = r.Offset() & ~3u;
+    for (u32 &c : g_ulRGBColorTable)
+        c = r.Next();
+    g_ulRegionColorKey = r.Chance(2) ? g_ulRGBColorTable[r.Below(256)] : r.Next();
+    for (RGBLayerRegion &g : g_RGBLayerRegion)
+        g = RGBLayerRegion{r.Below(2), r.Below(2), (u16)r.Below(3), (u16)(r.Chance(8) ? r.Next() : r.Below(16)),
+                           r.Coord(720), r.Coord(720), r.Coord(576), r.Coord(576)};
+    for (YUVPlane &p : g_YUVPlane) {
+        p.bEnable = r.Below(2);
+        p.usStartX = r.Coord(720);
+        p.usStartY = r.Coord(576);
+        p.usEndX = r.Coord(720);
+        p.usBottomEndY = r.Coord(576);
+        p.usSplitY = r.Coord(576);
+        p.usLineWidth = r.Coord(1440);
+        p.ulTopOffset = r.Offset();
+        p.ulBottomOffset = r.Offset();
+        p.bTopMirrorH = r.Below(2);
+        p.bTopMirrorV = r.Below(2);
+        p.bBottomMirrorH = r.Below(2);
+        p.bBottomMirrorV = r.Below(2);
+    }
+    for (YUVScaler &s : g_YUVScaler)
+        s = YUVScaler{(u16)(r.Chance(4) ? r.Next() : 256 + r.Below(2048)),
+                      (u16)(r.Chance(4) ? r.Next() : 256 + r.Below(2048))};
+    g_bYUVFirstPlanePriority = r.Below(2);
+    for (int q = 0; q < 4; q++) {
+        g_sMLC_HUECb_A[q] = (s8)r.Next();
+        g_sMLC_HUECb_B[q] = (s8)r.Next();
+        g_sMLC_HUECr_A[q] = (s8)r.Next();
+        g_sMLC_HUECr_B[q] = (s8)r.Next();
+    }
+    g_scYUVBrightness = (s8)r.Next();
+    g_ucYUVContrast = (u8)r.Next();
+    g_cursorLayer = CursorLayer{r.Coord(720), r.Coord(576), r.Below(2), r.Below(2), r.Next(), r.Next(), r.Offset()};
+    for (u32 &c : g_ulOSDPalette)
+        c = r.Next();
+    for (u32 &c : g_ulSPUColorPalette)
+        c = r.Next();
+    g_bEnableGamma = r.Below(2);
+    for (u32 &c : g_ulGammaTable)
+        c = r.Next();
+    RandomRecords(r, mode);
+    g_bOSDLayerEnable = r.Below(2);
+    if (r.Chance(4)) { // raw pointers straight from the generator
+        g_ulOSDHeaderEvenField = r.Next();
+        g_ulSPUBaseCmdMemOffset = r.Next();
+        g_ulSPUHighlightInfoMemOffset = r.Next();
+    }
+}
+
+} // namespace
+
+TEST(CompositorFuzz, RandomStateInEveryModeGroup)
+{
+    const char *longRun = std::getenv("VORN_LONG_FUZZ");
+    const bool isLong = longRun && longRun[0] == '1';
+    const char *seedEnv = std::getenv("VORN_FUZZ_SEED");
+    const uint64_t seed = seedEnv ? std::strtoull(seedEnv, nullptr, 0) : 0x5EED0F0Bull;
+    const double seconds = isLong ? 60.0 : 2.0;
+
+    ResetModel(0);
+    u8 *vm = g_GP2X_VIDEO_BASE_PTR;
+    Rng r{seed | 1};
+    for (u32 i = 0; i < ZKT_VIDEO_MEM_SIZE; i++)
+        vm[i] = (u8)r.Next();
+    std::vector<u8> window(ZKT_WIN_PITCH * ZKT_WIN_H);
+
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    double slowest = 0;
+    u32 frames = 0;
+    while (std::chrono::duration<double>(Clock::now() - start).count() < seconds || frames < 3) {
+        const u32 group = frames % 3;
+        Scribble(r, vm);
+        RandomState(r, group);
+        const auto t0 = Clock::now();
+        ZKT_LowLevelAPI_SoftRender_Compose();
+        if (g_ulDISPLAY_MODE <= 4)
+            ZKT_LowLevelAPI_SoftRender_FrameLCD(window.data(), ZKT_WIN_PITCH, (s32)r.Below(700) - 20,
+                                                (s32)r.Below(420) - 20, r.Below(2), r.Next());
+        const double dt = std::chrono::duration<double>(Clock::now() - t0).count();
+        if (dt > slowest)
+            slowest = dt;
+        ASSERT_LT(dt, 5.0) << "frame " << frames << " of seed " << seed << " took " << dt << " s";
+        frames++;
+    }
+    std::printf("fuzz: seed 0x%llx, %u frames in %.1f s, slowest %.1f ms\n", (unsigned long long)seed, frames,
+                std::chrono::duration<double>(Clock::now() - start).count(), slowest * 1000);
+}
