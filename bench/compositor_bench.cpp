@@ -30,8 +30,17 @@ void Scene(u32 mode)
     for (size_t i = 0; i < s_vm.size(); i++)
         vm[i] = (u8)(i * 2654435761u >> 13);
 
-    // YUV: plane A 1:1, plane B scaled 2x, both over the whole picture.
+    // YUV: plane A 1:1, plane B scaled 2x, both over the whole picture,
+    // showing a smooth picture with some texture, as the backgrounds do.
     const u32 yuvA = 0x000000, yuvB = 0x100000;
+    for (u32 k = 0; k < 0x200000 / 4; k++) {
+        const u32 x = (2 * k) % W, y = (2 * k) / W;
+        u8 *p = vm + 4 * k;
+        p[0] = (u8)(16 + ((x + 2 * y) % 200) + ((x * 7 + y * 13) & 15));
+        p[1] = (u8)(96 + ((x / 4 + y / 3) % 64));
+        p[2] = (u8)(p[0] + 3);
+        p[3] = (u8)(160 - ((x / 5 + y / 2) % 64));
+    }
     for (int p = 0; p < 2; p++) {
         YUVPlane &pl = g_YUVPlane[p];
         pl = YUVPlane{};

@@ -37,88 +37,148 @@ void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH)
 
 // --- YUV planes ---
 
-void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
+// One region of one plane, resolved for the current frame: its clipped
+// lines and columns and the byte span one line reads.
+struct YUVRegion {
+    bool bDraw;
+    bool tv;
+    s32 first, yEnd; // output lines first .. yEnd - 1, inside the picture
+    s32 x0, x1;      // output columns, inside the picture
+    s64 offset, pitch, minOff, maxOff;
+    u32 vScale, hScale;
+    bool mirrorH;
+};
+
+static void YUVPrepare(u32 bPlaneA, u32 bTopRegion, YUVRegion &r)
 {
+    r.bDraw = false;
     const YUVPlane &pl = g_YUVPlane[bPlaneA ? 0 : 1];
-    const u8 *vm = g_GP2X_VIDEO_BASE_PTR;
-    if (!pl.bEnable || !vm)
+    if (!pl.bEnable || !g_GP2X_VIDEO_BASE_PTR)
         return;
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    const bool tv = g_ulDISPLAY_MODE > 4;
+    r.tv = g_ulDISPLAY_MODE > 4;
 
-    u32 first, end, mirrorH, mirrorV;
-    s64 offset;
+    u32 first, end, mirrorV;
     if (bTopRegion) {
         first = pl.usStartY;
         end = pl.usSplitY;
-        offset = pl.ulTopOffset;
-        mirrorH = pl.bTopMirrorH;
+        r.offset = pl.ulTopOffset;
+        r.mirrorH = pl.bTopMirrorH != 0;
         mirrorV = pl.bTopMirrorV;
     } else {
         first = pl.usSplitY;
         end = pl.usBottomEndY;
-        offset = pl.ulBottomOffset;
-        mirrorH = pl.bBottomMirrorH;
+        r.offset = pl.ulBottomOffset;
+        r.mirrorH = pl.bBottomMirrorH != 0;
         mirrorV = pl.bBottomMirrorV;
     }
-    if (tv) {
+    if (r.tv) {
         // The doubled bounds stay 16-bit, as in the controller's registers.
         first = (u16)(first * 2);
         end = (u16)(end * 2);
     }
-    if (first >= end)
-        return;
     const YUVScaler &sc = g_YUVScaler[(bPlaneA ? 0 : 2) + (bTopRegion ? 0 : 1)];
-
-    const s32 x0 = pl.usStartX;
-    const s32 x1 = pl.usEndX < W ? pl.usEndX : W - 1;
-    const s32 yEnd = (s32)end < H ? (s32)end : H;
-    if (x0 > x1 || (s32)first >= yEnd)
+    r.first = (s32)first;
+    r.yEnd = (s32)end < H ? (s32)end : H;
+    r.x0 = pl.usStartX;
+    r.x1 = pl.usEndX < W ? pl.usEndX : W - 1;
+    r.vScale = sc.usVScale;
+    r.hScale = sc.usHScale;
+    r.pitch = 2 * (s64)pl.usLineWidth;
+    if (mirrorV)
+        r.pitch = -r.pitch;
+    if (first >= end || r.x0 > r.x1 || r.first >= r.yEnd)
         return;
+    r.bDraw = true;
+
+    // The byte span of one line, from the same walk as the drawing.
+    const s32 startPhase = r.mirrorH ? 2 : 0;
+    const s32 pairStep = r.mirrorH ? -4 : 4;
+    s64 p = 0;
+    s32 phase = startPhase;
+    u32 acc = 0;
+    r.minOff = 0;
+    r.maxOff = 0;
+    for (s32 x = r.x0; x <= r.x1; x++) {
+        const s64 lo = phase == 0 ? p : p + 1, hi = p + 3;
+        if (lo < r.minOff)
+            r.minOff = lo;
+        if (hi > r.maxOff)
+            r.maxOff = hi;
+        const u32 next = acc + r.hScale;
+        const u32 n = (next >> 10) - (acc >> 10);
+        p += (s64)(phase == startPhase ? n / 2 : (n + 1) / 2) * pairStep;
+        if (n & 1)
+            phase ^= 2;
+        acc = next;
+    }
+}
+
+// Start of output line y's source data, relative to video memory.
+static inline s64 YUVLineStart(const YUVRegion &r, s32 y)
+{
+    s64 s = ((s64)(y - r.first) * r.vScale) >> 10;
+    if (r.tv)
+        s = (s & ~(s64)1) + (y & 1);
+    return r.offset + s * r.pitch;
+}
+
+// True when region r draws every column x0..x1 of line y.
+static inline bool YUVCovers(const YUVRegion &r, s32 y, s32 x0, s32 x1)
+{
+    if (!r.bDraw || y < r.first || y >= r.yEnd || r.x0 > x0 || r.x1 < x1)
+        return false;
+    const s64 line = YUVLineStart(r, y);
+    return line + r.minOff >= 0 && line + r.maxOff < VMSIZE;
+}
+
+// Draws one region; lines wholly covered by one of the regions in pAbove
+// (drawn later, on top) are skipped, as their pixels would not show.
+static void YUVDraw(u32 bPlaneA, u32 bTopRegion, const YUVRegion *pAbove, s32 nAbove)
+{
+    YUVRegion r;
+    YUVPrepare(bPlaneA, bTopRegion, r);
+    if (!r.bDraw)
+        return;
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    const u8 *vm = g_GP2X_VIDEO_BASE_PTR;
 
     // The horizontal walk is the same on every line: record where each
     // output column reads its luma and chroma, relative to the line start.
     static s32 s_nOffY[ZKT_MAX_OUT_W], s_nOffC[ZKT_MAX_OUT_W];
-    const s32 startPhase = mirrorH ? 2 : 0;
-    const s32 pairStep = mirrorH ? -4 : 4;
+    const s32 startPhase = r.mirrorH ? 2 : 0;
+    const s32 pairStep = r.mirrorH ? -4 : 4;
     s64 p = 0;
     s32 phase = startPhase;
     u32 acc = 0;
-    s64 minOff = 0, maxOff = 0;
-    const s32 count = x1 - x0 + 1;
+    const s32 count = r.x1 - r.x0 + 1;
     for (s32 i = 0; i < count; i++) {
         s_nOffY[i] = (s32)(p + phase);
         s_nOffC[i] = (s32)(p + 1);
-        const s64 lo = phase == 0 ? p : p + 1, hi = p + 3;
-        if (lo < minOff)
-            minOff = lo;
-        if (hi > maxOff)
-            maxOff = hi;
-        const u32 next = acc + sc.usHScale;
+        const u32 next = acc + r.hScale;
         const u32 n = (next >> 10) - (acc >> 10);
         // n phase steps: every second one lands back on the start phase
         // and moves the pointer by a pair.
-        const u32 moves = phase == startPhase ? n / 2 : (n + 1) / 2;
-        p += (s64)moves * pairStep;
+        p += (s64)(phase == startPhase ? n / 2 : (n + 1) / 2) * pairStep;
         if (n & 1)
             phase ^= 2;
         acc = next;
     }
 
-    s64 pitch = 2 * (s64)pl.usLineWidth;
-    if (mirrorV)
-        pitch = -pitch;
     u8 *pic = g_ucSoftRenderPicture;
     u8 *flags = g_ucByteWriteOnPlane;
-    for (s32 y = (s32)first; y < yEnd; y++) {
-        s64 s = ((s64)(y - (s32)first) * sc.usVScale) >> 10;
-        if (tv)
-            s = (s & ~(s64)1) + (y & 1);
-        const s64 line = offset + s * pitch;
-        u8 *dst = pic + ((s64)y * W + x0) * 3;
-        u8 *fl = flags + (s64)y * W + x0;
-        if (line + minOff >= 0 && line + maxOff < VMSIZE) {
+    for (s32 y = r.first; y < r.yEnd; y++) {
+        bool hidden = false;
+        for (s32 k = 0; k < nAbove && !hidden; k++)
+            hidden = YUVCovers(pAbove[k], y, r.x0, r.x1);
+        if (hidden)
+            continue;
+        const s64 line = YUVLineStart(r, y);
+        u8 *dst = pic + ((s64)y * W + r.x0) * 3;
+        u8 *fl = flags + (s64)y * W + r.x0;
+        if (line + r.minOff >= 0 && line + r.maxOff < VMSIZE) {
             const u8 *src = vm + line;
             for (s32 i = 0; i < count; i++) {
                 dst[0] = src[s_nOffY[i]];
@@ -127,7 +187,7 @@ void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
                 dst += 3;
             }
             memset(fl, 1, count);
-        } else if (line + maxOff >= 0 && line + minOff < VMSIZE) {
+        } else if (line + r.maxOff >= 0 && line + r.minOff < VMSIZE) {
             // Partly outside video memory: draw only what can be read.
             for (s32 i = 0; i < count; i++, dst += 3) {
                 const s64 oy = line + s_nOffY[i], oc = line + s_nOffC[i];
@@ -140,6 +200,25 @@ void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
             }
         }
     }
+}
+
+void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
+{
+    YUVDraw(bPlaneA, bTopRegion, nullptr, 0);
+}
+
+// Step 3: the lower plane's regions, then the upper plane's; lines of the
+// lower plane that the upper one covers completely are not drawn.
+static void YUVPlanes()
+{
+    const u32 lowerA = g_bYUVFirstPlanePriority ? 0 : 1;
+    YUVRegion above[2];
+    YUVPrepare(!lowerA, 1, above[0]);
+    YUVPrepare(!lowerA, 0, above[1]);
+    YUVDraw(lowerA, 1, above, 2);
+    YUVDraw(lowerA, 0, above, 2);
+    YUVDraw(!lowerA, 1, nullptr, 0);
+    YUVDraw(!lowerA, 0, nullptr, 0);
 }
 
 // --- Colour pass ---
@@ -330,7 +409,8 @@ void ZKT_LowLevelAPI_SoftRender_RGB_Layer()
     const RGBLayerRegion &r5 = g_RGBLayerRegion[4];
     const bool defDraw = r5.bEnable && r5.bShow;
     const u32 defMode = r5.usBlendMode;
-    const u32 defAlpha = r5.usBlendMode ? r5.usAlpha : 15;
+    // Opacity is four bits: anything above 15 is opaque.
+    const u32 defAlpha = r5.usBlendMode ? (r5.usAlpha > 15 ? 15 : r5.usAlpha) : 15;
 
     u8 *pic = g_ucSoftRenderPicture;
     u8 *flags = g_ucByteWriteOnPlane;
@@ -379,7 +459,7 @@ void ZKT_LowLevelAPI_SoftRender_RGB_Layer()
                     draw = rg.bShow != 0;
                     if (rg.bShow && rg.usBlendMode) {
                         mode = rg.usBlendMode;
-                        alpha = rg.usAlpha;
+                        alpha = rg.usAlpha > 15 ? 15 : rg.usAlpha;
                     }
                 }
             }
@@ -449,26 +529,13 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
 {
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    const s32 N = W * H;
-    u8 *p = g_ucSoftRenderPicture;
-    for (s32 i = 0; i < N; i++, p += 3) {
-        p[0] = 0x10;
-        p[1] = 0x80;
-        p[2] = 0x80;
-    }
-    memset(g_ucByteWriteOnPlane, 0, N);
+    // Every pixel starts as the background (Y 16, Cb 128, Cr 128). Only the
+    // flags are cleared: no layer reads an unwritten pixel's bytes (they
+    // replace it), and the colour pass writes the converted background
+    // into every pixel still unwritten, so the bytes need no fill.
+    memset(g_ucByteWriteOnPlane, 0, (size_t)W * H);
 
-    if (g_bYUVFirstPlanePriority) {
-        ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 1);
-        ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 0);
-        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 1);
-        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 0);
-    } else {
-        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 1);
-        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 0);
-        ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 1);
-        ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 0);
-    }
+    YUVPlanes();
     if (g_bSPUonTopOfOSDLayer) {
         if (g_bOSDLayerEnable)
             ZKT_LowLevelAPI_SoftRender_OSD_Layer();

@@ -13,12 +13,11 @@ static inline u32 LoadLE32(const u8 *p)
     return p[0] | (p[1] << 8) | (p[2] << 16) | ((u32)p[3] << 24);
 }
 
-// One area's palette, resolved once per area: colour bytes, the new bytes
-// already weighted by the opacity, the old bytes' weight, and the key.
-struct OSDTable {
-    u8 y[256], cb[256], cr[256], inv[256], skip[256];
-    u16 wy[256], wcb[256], wcr[256];
+struct OSDEntry {
+    u16 wy, wcb, wcr;
+    u8 y, cb, cr, inv, skip, pad[5];
 };
+static_assert(sizeof(OSDEntry) == 16, "one entry per 16 bytes");
 
 // x / 15 for x up to 255 x 15, exactly.
 static inline u32 Div15(u32 x)
@@ -26,18 +25,18 @@ static inline u32 Div15(u32 x)
     return (x * 34953u) >> 19;
 }
 
-static inline void OSDPut(u8 *dst, u8 *fl, const OSDTable &t, u32 v)
+static inline void OSDPut(u8 *dst, u8 *fl, const OSDEntry &e)
 {
     if (*fl == 0) {
         *fl = 1;
-        dst[0] = t.y[v];
-        dst[1] = t.cb[v];
-        dst[2] = t.cr[v];
+        dst[0] = e.y;
+        dst[1] = e.cb;
+        dst[2] = e.cr;
     } else {
-        const u32 inv = t.inv[v];
-        dst[0] = (u8)Div15(dst[0] * inv + t.wy[v]);
-        dst[1] = (u8)Div15(dst[1] * inv + t.wcb[v]);
-        dst[2] = (u8)Div15(dst[2] * inv + t.wcr[v]);
+        const u32 inv = e.inv;
+        dst[0] = (u8)Div15(dst[0] * inv + e.wy);
+        dst[1] = (u8)Div15(dst[1] * inv + e.wcb);
+        dst[2] = (u8)Div15(dst[2] * inv + e.wcr);
     }
 }
 
@@ -69,19 +68,21 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
     if (firstLine >= endLine || firstCol > lastCol)
         return;
 
-    static OSDTable s_table;
-    OSDTable &t = s_table;
+    // The area's palette resolved once: colour bytes, the new bytes already
+    // weighted by the opacity, the old bytes' weight, and the key.
+    static OSDEntry t[256];
     for (u32 v = 0; v < 256; v++) {
         const u32 colour = g_ulOSDPalette[v];
         const u32 a = bAlpha ? areaAlpha : colour >> 28;
-        t.y[v] = (u8)colour;
-        t.cb[v] = (u8)(colour >> 8);
-        t.cr[v] = (u8)(colour >> 16);
-        t.inv[v] = (u8)(15 - a);
-        t.wy[v] = (u16)(t.y[v] * a);
-        t.wcb[v] = (u16)(t.cb[v] * a);
-        t.wcr[v] = (u16)(t.cr[v] * a);
-        t.skip[v] = keyOn && v == keyIndex;
+        OSDEntry &e = t[v];
+        e.y = (u8)colour;
+        e.cb = (u8)(colour >> 8);
+        e.cr = (u8)(colour >> 16);
+        e.inv = (u8)(15 - a);
+        e.wy = (u16)(e.y * a);
+        e.wcb = (u16)(e.cb * a);
+        e.wcr = (u16)(e.cr * a);
+        e.skip = keyOn && v == keyIndex;
     }
 
     const s32 width = lastCol - firstCol + 1;
@@ -118,15 +119,15 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
             if (bpp == 8) {
                 const u8 *src = vm + (bit >> 3);
                 for (s32 i = 0; i < n; i++) {
-                    const u32 v = src[i];
-                    if (!t.skip[v])
-                        OSDPut(dst + i * 3, fl + i, t, v);
+                    const OSDEntry &e = t[src[i]];
+                    if (!e.skip)
+                        OSDPut(dst + i * 3, fl + i, e);
                 }
             } else {
                 for (s32 i = 0; i < n; i++, bit += bpp) {
-                    const u32 v = (vm[bit >> 3] >> (bit & 7)) & mask;
-                    if (!t.skip[v])
-                        OSDPut(dst + i * 3, fl + i, t, v);
+                    const OSDEntry &e = t[(vm[bit >> 3] >> (bit & 7)) & mask];
+                    if (!e.skip)
+                        OSDPut(dst + i * 3, fl + i, e);
                 }
             }
             if (cut)
@@ -156,9 +157,9 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
                 runLeft -= n;
             // Only the part of the run inside the picture costs pixel work.
             const s32 xa = x, xb = x + n - 1 < visEnd ? x + n - 1 : visEnd;
-            if (xa <= xb && !t.skip[runValue]) {
+            if (xa <= xb && !t[runValue].skip) {
                 for (s32 i = xa; i <= xb; i++)
-                    OSDPut(rowPix + i * 3, rowFl + i, t, runValue);
+                    OSDPut(rowPix + i * 3, rowFl + i, t[runValue]);
             }
             x += n;
         }
