@@ -12,6 +12,3 @@
 #include "tools/zkt_lowLevelCommon.h"
 #include "ui/zkt_tinymenu_vol.h"
 
-// ---- window icon ----
-extern const u8 DEMOICON[4096] = {};
-extern const u32 DEMOICON_LEN = 4096;

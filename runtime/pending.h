@@ -7,8 +7,5 @@
 
 #include "lowlevel/zkt_lowLevel.h"
 
-// The window icon asset.
-extern const u8 DEMOICON[];
-extern const u32 DEMOICON_LEN;
 
 #endif
