@@ -1,0 +1,303 @@
+// The two back ends compared frame by frame: the comparison scenes run on
+// the desktop back end and are composed by the software compositor; the
+// same scenes run on the handheld back end over the simulated chip (in a
+// child process: the two back ends cannot share one), whose registers and
+// video memory are read back here into the desktop model and composed by
+// the same compositor. The two pictures must be equal.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "scene.h"
+
+namespace {
+
+const u32 BASE = 0x03800000; // video memory, as the chip addresses it
+
+struct Snap {
+    SNAP_HEADER h;
+    std::vector<u16> regs;
+    std::vector<SNAP_PORT_WRITE> ports;
+    std::vector<u8> video;
+};
+
+bool ReadSnap(const std::string &path, Snap *s)
+{
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    bool ok = std::fread(&s->h, sizeof s->h, 1, f) == 1 && s->h.ulMagic == SNAP_MAGIC;
+    if (ok) {
+        s->regs.resize(SNAP_REG_BYTES / 2);
+        s->ports.resize(s->h.ulPortWrites);
+        s->video.resize(ZKT_VIDEO_MEM_SIZE);
+        ok = std::fread(s->regs.data(), 2, s->regs.size(), f) == s->regs.size() &&
+             (s->ports.empty() ||
+              std::fread(s->ports.data(), sizeof(SNAP_PORT_WRITE), s->ports.size(), f) == s->ports.size()) &&
+             std::fread(s->video.data(), 1, s->video.size(), f) == s->video.size();
+    }
+    std::fclose(f);
+    return ok;
+}
+
+// ---------------------------------------------------------------- decoder
+
+u32 R16(const Snap &s, u32 phys) { return s.regs[(phys & 0xFFFEu) >> 1]; }
+u32 R32(const Snap &s, u32 phys) { return R16(s, phys) | R16(s, phys + 2) << 16; }
+u32 Bit(const Snap &s, u32 phys, u32 bit) { return (R16(s, phys) >> bit) & 1; }
+u32 Off(u32 phys) { return phys - BASE; }
+
+// Palette-like tables loaded through an index port (in halves) and a data
+// port, replayed in the order the chip received them.
+void ReplayPorts(const Snap &s, u32 indexPort, void (*pfnData)(u32 half, u32 value))
+{
+    u32 half = 0;
+    for (const SNAP_PORT_WRITE &w : s.ports) {
+        if (w.ulAddr == indexPort)
+            half = w.ulValue;
+        else if (w.ulAddr == indexPort + 2)
+            pfnData(half++, w.ulValue);
+    }
+}
+
+void SetHalf(u32 *table, u32 half, u32 value)
+{
+    if (half / 2 >= 256)
+        return;
+    u32 &e = table[half / 2];
+    e = half & 1 ? (e & 0xFFFFu) | (value & 0xFFFFu) << 16 : (e & 0xFFFF0000u) | (value & 0xFFFFu);
+}
+
+// OSD palette: the second half carries V in its low byte and the opacity
+// in bits 8 to 11.
+void SetOSDHalf(u32 half, u32 value)
+{
+    if (half / 2 >= 256)
+        return;
+    u32 &e = g_ulOSDPalette[half / 2];
+    if (half & 1)
+        e = (e & 0xFFFFu) | (value & 0xFFu) << 16 | ((value >> 8) & 0xFu) << 28;
+    else
+        e = (e & 0xFFFF0000u) | (value & 0xFFFFu);
+}
+
+// The chip's OSD headers link by physical address; the model's by offset.
+void RelinkOSD(u8 *video, u32 first)
+{
+    std::vector<u32> seen;
+    for (u32 off = first; off <= ZKT_VIDEO_MEM_SIZE - 16 && seen.size() < ZKT_OSD_MAX_AREAS;) {
+        for (u32 o : seen)
+            if (o == off)
+                return;
+        seen.push_back(off);
+        u32 next;
+        std::memcpy(&next, video + off, 4);
+        if (next >= BASE && next < BASE + ZKT_VIDEO_MEM_SIZE)
+            next -= BASE;
+        std::memcpy(video + off, &next, 4);
+        off = next;
+    }
+}
+
+u32 BigEndian(const u8 *p) { return (u32)p[0] << 24 | (u32)p[1] << 16 | (u32)p[2] << 8 | p[3]; }
+void PutBigEndian(u8 *p, u32 v)
+{
+    p[0] = (u8)(v >> 24);
+    p[1] = (u8)(v >> 16);
+    p[2] = (u8)(v >> 8);
+    p[3] = (u8)v;
+}
+
+// The vertical scale the chip holds as (v x line width) >> 10 in two cells.
+u16 VScale(const Snap &s, u32 lo, u32 hi, u32 lineWidth)
+{
+    u32 stored = R16(s, lo) | R16(s, hi) << 16;
+    if (lineWidth == 0)
+        return 1024;
+    u32 v = (u32)(((uint64_t)stored << 10) + lineWidth - 1) / lineWidth;
+    return (u16)v;
+}
+
+// Reads the chip's state back into the desktop model, everything the
+// compositor looks at.
+void Decode(Snap &s)
+{
+    g_ulDISPLAY_MODE = s.h.ulMode;
+    g_nColorBitDepth = (s32)s.h.ulDepth;
+    g_nScreenSizeX = g_nModeSizeX[s.h.ulMode];
+    g_nScreenSizeY = g_nModeSizeY[s.h.ulMode];
+    std::memcpy(g_GP2X_VIDEO_BASE_PTR, s.video.data(), ZKT_VIDEO_MEM_SIZE);
+    u8 *video = g_GP2X_VIDEO_BASE_PTR;
+
+    // RGB layer.
+    g_ulRGBVideoMemOffset = Off(R32(s, 0xC0002912));
+    std::memset(g_ulRGBColorTable, 0, sizeof g_ulRGBColorTable);
+    ReplayPorts(s, 0xC0002958, [](u32 half, u32 v) { SetHalf(g_ulRGBColorTable, half, v); });
+    g_ulRegionColorKey = R32(s, 0xC0002902);
+    for (u32 r = 1; r <= 5; r++) {
+        RGBLayerRegion &g = g_RGBLayerRegion[r - 1];
+        g.bEnable = Bit(s, 0xC0002880, r + 1);
+        g.bShow = Bit(s, 0xC00028DA, 2 * (r - 1));
+        g.usBlendMode = (u16)((R16(s, 0xC00028DC) >> (2 * (r - 1))) & 3);
+        u32 alphas = r <= 3 ? R16(s, 0xC00028DE) >> (4 * (r - 1)) : R16(s, 0xC00028E0) >> (4 * (r - 4));
+        g.usAlpha = (u16)(alphas & 15);
+        if (r <= 4) {
+            u32 a = 0xC00028E2 + 8 * (r - 1);
+            g.usStartX = (u16)R16(s, a);
+            g.usEndX = (u16)R16(s, a + 2);
+            g.usStartY = (u16)R16(s, a + 4);
+            g.usEndY = (u16)R16(s, a + 6);
+        } else {
+            g.usStartX = g.usEndX = g.usStartY = g.usEndY = 0;
+        }
+    }
+
+    // YUV planes, their scalers, priority and colour controls.
+    for (u32 p = 0; p < 2; p++) {
+        u32 o = p ? 0x2A : 0;
+        YUVPlane &y = g_YUVPlane[p];
+        y.bEnable = Bit(s, 0xC0002880, p);
+        y.usLineWidth = (u16)R16(s, 0xC0002892 + o);
+        y.usStartX = (u16)R16(s, 0xC0002896 + o);
+        y.usEndX = (u16)R16(s, 0xC0002898 + o);
+        y.usStartY = (u16)R16(s, 0xC000289A + o);
+        y.usSplitY = (u16)R16(s, 0xC000289C + o);
+        y.usBottomEndY = (u16)R16(s, 0xC000289E + o);
+        y.ulTopOffset = Off(R32(s, 0xC00028A0 + o));
+        y.ulBottomOffset = Off(R32(s, 0xC00028A8 + o));
+        u32 m = R16(s, 0xC0002882) >> (p ? 5 : 0);
+        y.bTopMirrorH = (m >> 3) & 1;
+        y.bTopMirrorV = (m >> 2) & 1;
+        y.bBottomMirrorH = (m >> 1) & 1;
+        y.bBottomMirrorV = m & 1;
+        for (u32 top = 0; top < 2; top++) {
+            YUVScaler &sc = g_YUVScaler[p * 2 + (top ? 0 : 1)];
+            sc.usHScale = (u16)R16(s, (top ? 0xC0002886 : 0xC0002888) + o);
+            sc.usVScale = top ? VScale(s, 0xC000288A + o, 0xC000288C + o, y.usLineWidth)
+                              : VScale(s, 0xC000288E + o, 0xC0002890 + o, y.usLineWidth);
+        }
+    }
+    g_bYUVFirstPlanePriority = Bit(s, 0xC0002884, 10) ? 0 : 1;
+    g_scYUVBrightness = (s8)(R16(s, 0xC0002934) & 0xFF);
+    g_ucYUVContrast = (u8)((R16(s, 0xC0002934) >> 8) & 7);
+    for (u32 k = 0; k < 4; k++) {
+        u32 a = R16(s, 0xC0002936 + 4 * k), b = R16(s, 0xC0002938 + 4 * k);
+        g_sMLC_HUECb_A[k] = (s8)(a >> 8);
+        g_sMLC_HUECb_B[k] = (s8)(a & 0xFF);
+        g_sMLC_HUECr_A[k] = (s8)(b >> 8);
+        g_sMLC_HUECr_B[k] = (s8)(b & 0xFF);
+    }
+
+    // Cursor: the opacities live in the control register.
+    u32 cc = R16(s, 0xC000291E);
+    g_cursorLayer.bEnable = Bit(s, 0xC0002880, 9);
+    g_cursorLayer.bLarge = (cc & 0xFF) != 32;
+    g_cursorLayer.ulColor0 = (R32(s, 0xC0002924) & 0x0FFFFFFFu) | ((cc >> 12) & 15) << 28;
+    g_cursorLayer.ulColor1 = (R32(s, 0xC0002928) & 0x0FFFFFFFu) | ((cc >> 8) & 15) << 28;
+    g_cursorLayer.ulBitmapOffset = Off(R32(s, 0xC0002930));
+    g_cursorLayer.usX = (u16)R16(s, 0xC0002920);
+    g_cursorLayer.usY = (u16)R16(s, 0xC0002922);
+
+    // OSD.
+    g_bOSDLayerEnable = Bit(s, 0xC0002880, 7);
+    g_ulOSDHeaderOddField = Off(R32(s, 0xC0002916));
+    g_ulOSDHeaderEvenField = Off(R32(s, 0xC000291A));
+    std::memset(g_ulOSDPalette, 0, sizeof g_ulOSDPalette);
+    ReplayPorts(s, 0xC0002954, SetOSDHalf);
+    if (g_bOSDLayerEnable) {
+        RelinkOSD(video, g_ulOSDHeaderOddField);
+        if (g_ulOSDHeaderEvenField != g_ulOSDHeaderOddField)
+            RelinkOSD(video, g_ulOSDHeaderEvenField);
+    }
+
+    // SPU.
+    g_bSPULayerEnable = Bit(s, 0xC0002880, 8);
+    g_bSPUonTopOfOSDLayer = Bit(s, 0xC0002880, 11) ? 0 : 1;
+    g_bSPUHighlight = R16(s, 0xC0002974) == 7;
+    g_ulSPUBaseCmdMemOffset = Off(R32(s, 0xC0002978));
+    g_ulSPUHighlightInfoMemOffset = Off(R32(s, 0xC000297C));
+    for (u32 i = 0; i < 16; i++) {
+        u32 a = R16(s, 0xC0002980 + 4 * i), b = R16(s, 0xC0002982 + 4 * i);
+        g_ulSPUColorPalette[i] = (a >> 8) << 24 | (a & 0xFF) << 8 | (b & 0xFF);
+    }
+    if (g_bSPULayerEnable && g_ulSPUBaseCmdMemOffset + 28 <= ZKT_VIDEO_MEM_SIZE)
+        for (u32 w = 4; w < 7; w++) {
+            u8 *p = video + g_ulSPUBaseCmdMemOffset + 4 * w;
+            u32 v = BigEndian(p);
+            if (v >= BASE && v < BASE + ZKT_VIDEO_MEM_SIZE)
+                PutBigEndian(p, v - BASE);
+        }
+
+    // Gamma.
+    g_bEnableGamma = Bit(s, 0xC0002880, 12) ? 0 : 1;
+    std::memset(g_ulGammaTable, 0, sizeof g_ulGammaTable);
+    ReplayPorts(s, 0xC000295C, [](u32 half, u32 v) { SetHalf(g_ulGammaTable, half, v); });
+}
+
+// ---------------------------------------------------------------- comparison
+
+
+// For a look at a failure: the composed picture (blue, green, red) as PPM.
+void WritePPM(const std::string &path, const std::vector<u8> &bgr, s32 w, s32 h)
+{
+    FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return;
+    std::fprintf(f, "P6 %d %d 255\n", w, h);
+    for (s32 p = 0; p < w * h; p++) {
+        u8 rgb[3] = {bgr[3 * p + 2], bgr[3 * p + 1], bgr[3 * p]};
+        std::fwrite(rgb, 3, 1, f);
+    }
+    std::fclose(f);
+}
+
+std::vector<u8> Compose(s32 *pW, s32 *pH)
+{
+    ZKT_LowLevelAPI_SoftRender_Compose();
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(pW, pH);
+    return std::vector<u8>(g_ucSoftRenderPicture, g_ucSoftRenderPicture + (size_t)*pW * *pH * 3);
+}
+
+TEST(Backends, HandheldFramesComposeLikeTheDesktop)
+{
+    std::string dir = std::string(VORN_BINARY_DIR) + "/backends_snap";
+    std::string cmd = "mkdir -p '" + dir + "' && '" + VORN_GP2X_SNAP + "' '" + dir + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+
+    ASSERT_EQ(ZKT_InitLowLevelAPI("backends"), (u32)ZKT_OK);
+    Scene_Begin();
+    std::vector<std::vector<u8>> desk(g_nScenes);
+    std::vector<s32> dw(g_nScenes), dh(g_nScenes);
+    for (u32 i = 0; i < g_nScenes; i++) {
+        Scene_Frame(i);
+        desk[i] = Compose(&dw[i], &dh[i]);
+    }
+    for (u32 i = 0; i < g_nScenes; i++) {
+        SCOPED_TRACE(g_Scenes[i].strName);
+        Snap s;
+        ASSERT_TRUE(ReadSnap(dir + "/" + std::to_string(i) + ".snap", &s));
+        Decode(s);
+        s32 w = 0, h = 0;
+        std::vector<u8> hand = Compose(&w, &h);
+        ASSERT_EQ(w, dw[i]);
+        ASSERT_EQ(h, dh[i]);
+        u32 differ = 0, first = 0;
+        for (u32 p = 0; p < (u32)(w * h); p++)
+            if (std::memcmp(&hand[3 * p], &desk[i][3 * p], 3) != 0 && differ++ == 0)
+                first = p;
+        if (differ) {
+            WritePPM(dir + "/" + g_Scenes[i].strName + "-desktop.ppm", desk[i], w, h);
+            WritePPM(dir + "/" + g_Scenes[i].strName + "-handheld.ppm", hand, w, h);
+        }
+        EXPECT_EQ(differ, 0u) << "pixels differ, the first at (" << first % w << ", " << first / w
+                              << "); both pictures are in " << dir;
+    }
+    ZKT_FreeLowLevelAPI(0);
+}
+
+} // namespace
