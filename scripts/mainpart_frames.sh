@@ -28,9 +28,9 @@ labels=()
 for s in "${SHOTS[@]}"; do
   read -r ms mode name caption <<<"$s"
   "$BUILD/vorn-capture" --at "$ms" --mode "$mode" --out "$TMP/$name.bmp" >/dev/null
-  convert "$TMP/$name.bmp" "$OUT/$name.png"
+  convert "$TMP/$name.bmp" -strip -define png:exclude-chunks=date,time "$OUT/$name.png"
   labels+=(-label "$(printf '%s ms: %s' "$ms" "${caption//-/ }")" "$OUT/$name.png")
 done
 montage "${labels[@]}" -tile 5x -geometry 320x240+4+4 -pointsize 11 -background '#202020' -fill white \
-  "$OUT/contact-sheet.png"
+  -strip -define png:exclude-chunks=date,time "$OUT/contact-sheet.png"
 echo "wrote $OUT/*.png"
