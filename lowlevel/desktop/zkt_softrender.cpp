@@ -12,6 +12,7 @@
 
 #include "assets/assets.h"
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "lowlevel/desktop/zkt_softrender_px.h"
 
 typedef int64_t s64;
 
@@ -359,10 +360,7 @@ static void RGBSpan(u8 *dst, u8 *fl, const u8 *src, s64 srcOffset, s64 rowIndex,
             dst[2] = (u8)r;
             fl[i] = 1;
         } else if (a != 0) {
-            // x / 15 for x up to 255 x 15, exactly.
-            dst[0] = (u8)(((b * a + dst[0] * (15 - a)) * 34953u) >> 19);
-            dst[1] = (u8)(((g * a + dst[1] * (15 - a)) * 34953u) >> 19);
-            dst[2] = (u8)(((r * a + dst[2] * (15 - a)) * 34953u) >> 19);
+            PxApplyColour(dst, b | (g << 8) | (r << 16), a);
             fl[i] = 1;
         }
     }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "lowlevel/desktop/zkt_softrender_px.h"
 
 typedef int64_t s64;
 
@@ -13,31 +14,18 @@ static inline u32 LoadLE32(const u8 *p)
     return p[0] | (p[1] << 8) | (p[2] << 16) | ((u32)p[3] << 24);
 }
 
-struct OSDEntry {
-    u16 wy, wcb, wcr;
-    u8 y, cb, cr, inv, skip, pad[5];
+// An area's palette resolved once per area: for each value, the blend over
+// an unwritten pixel (the colour replaces it), the blend over a written one
+// (at the value's opacity), and whether the value writes at all (the key).
+struct OSDTable {
+    PxBlend over[2][256]; // [pixel already written][value]
+    u8 set[256];          // 1: draws and marks the pixel; 0: keyed
 };
-static_assert(sizeof(OSDEntry) == 16, "one entry per 16 bytes");
 
-// x / 15 for x up to 255 x 15, exactly.
-static inline u32 Div15(u32 x)
+static inline void OSDPut(u8 *dst, u8 *fl, const OSDTable &t, u32 v)
 {
-    return (x * 34953u) >> 19;
-}
-
-static inline void OSDPut(u8 *dst, u8 *fl, const OSDEntry &e)
-{
-    if (*fl == 0) {
-        *fl = 1;
-        dst[0] = e.y;
-        dst[1] = e.cb;
-        dst[2] = e.cr;
-    } else {
-        const u32 inv = e.inv;
-        dst[0] = (u8)Div15(dst[0] * inv + e.wy);
-        dst[1] = (u8)Div15(dst[1] * inv + e.wcb);
-        dst[2] = (u8)Div15(dst[2] * inv + e.wcr);
-    }
+    PxApply(dst, t.over[*fl != 0][v]);
+    *fl |= t.set[v];
 }
 
 void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
@@ -68,21 +56,19 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
     if (firstLine >= endLine || firstCol > lastCol)
         return;
 
-    // The area's palette resolved once: colour bytes, the new bytes already
-    // weighted by the opacity, the old bytes' weight, and the key.
-    static OSDEntry t[256];
+    static OSDTable t;
     for (u32 v = 0; v < 256; v++) {
         const u32 colour = g_ulOSDPalette[v];
         const u32 a = bAlpha ? areaAlpha : colour >> 28;
-        OSDEntry &e = t[v];
-        e.y = (u8)colour;
-        e.cb = (u8)(colour >> 8);
-        e.cr = (u8)(colour >> 16);
-        e.inv = (u8)(15 - a);
-        e.wy = (u16)(e.y * a);
-        e.wcb = (u16)(e.cb * a);
-        e.wcr = (u16)(e.cr * a);
-        e.skip = keyOn && v == keyIndex;
+        if (keyOn && v == keyIndex) {
+            PxBlendKeep(t.over[0][v]);
+            PxBlendKeep(t.over[1][v]);
+            t.set[v] = 0;
+            continue;
+        }
+        PxBlendMake(t.over[0][v], colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, 15);
+        PxBlendMake(t.over[1][v], colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, a);
+        t.set[v] = 1;
     }
 
     const s32 width = lastCol - firstCol + 1;
@@ -119,15 +105,11 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
             if (bpp == 8) {
                 const u8 *src = vm + (bit >> 3);
                 for (s32 i = 0; i < n; i++) {
-                    const OSDEntry &e = t[src[i]];
-                    if (!e.skip)
-                        OSDPut(dst + i * 3, fl + i, e);
+                    OSDPut(dst + i * 3, fl + i, t, src[i]);
                 }
             } else {
                 for (s32 i = 0; i < n; i++, bit += bpp) {
-                    const OSDEntry &e = t[(vm[bit >> 3] >> (bit & 7)) & mask];
-                    if (!e.skip)
-                        OSDPut(dst + i * 3, fl + i, e);
+                    OSDPut(dst + i * 3, fl + i, t, (vm[bit >> 3] >> (bit & 7)) & mask);
                 }
             }
             if (cut)
@@ -157,9 +139,9 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
                 runLeft -= n;
             // Only the part of the run inside the picture costs pixel work.
             const s32 xa = x, xb = x + n - 1 < visEnd ? x + n - 1 : visEnd;
-            if (xa <= xb && !t[runValue].skip) {
+            if (xa <= xb && t.set[runValue]) {
                 for (s32 i = xa; i <= xb; i++)
-                    OSDPut(rowPix + i * 3, rowFl + i, t[runValue]);
+                    OSDPut(rowPix + i * 3, rowFl + i, t, runValue);
             }
             x += n;
         }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "lowlevel/desktop/zkt_softrender_px.h"
 
 typedef int64_t s64;
 
@@ -12,12 +13,6 @@ static const s64 VMSIZE = ZKT_VIDEO_MEM_SIZE;
 static inline u32 LoadBE32(const u8 *p)
 {
     return ((u32)p[0] << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-
-// x / 15 for x up to 255 x 15, exactly.
-static inline u32 Div15(u32 x)
-{
-    return (x * 34953u) >> 19;
 }
 
 // A run of one colour and opacity: the weights are worked out once.
@@ -33,18 +28,12 @@ static void SPURun(u8 *dst, u8 *fl, s32 n, u32 colour, u32 op)
         memset(fl, 1, n);
         return;
     }
-    const u32 wy = y * op, wcb = cb * op, wcr = cr * op, inv = 15 - op;
+    PxBlend over[2];
+    PxBlendMake(over[0], y, cb, cr, 15);
+    PxBlendMake(over[1], y, cb, cr, op);
     for (s32 i = 0; i < n; i++, dst += 3) {
-        if (fl[i] == 0) {
-            fl[i] = 1;
-            dst[0] = y;
-            dst[1] = cb;
-            dst[2] = cr;
-        } else {
-            dst[0] = (u8)Div15(wy + dst[0] * inv);
-            dst[1] = (u8)Div15(wcb + dst[1] * inv);
-            dst[2] = (u8)Div15(wcr + dst[2] * inv);
-        }
+        PxApply(dst, over[fl[i] != 0]);
+        fl[i] = 1;
     }
 }
 
