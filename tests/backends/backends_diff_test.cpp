@@ -5,6 +5,8 @@
 // video memory are read back here into the desktop model and composed by
 // the same compositor. The two pictures must be equal.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -158,28 +160,33 @@ void Decode(Snap &s)
     }
 
     // YUV planes, their scalers, priority and colour controls.
+    u32 tv = s.h.ulMode >= 5;
     for (u32 p = 0; p < 2; p++) {
         u32 o = p ? 0x2A : 0;
         YUVPlane &y = g_YUVPlane[p];
         y.bEnable = Bit(s, 0xC0002880, p);
-        y.usLineWidth = (u16)R16(s, 0xC0002892 + o);
+        // A television scans fields: the line width register spans two
+        // source lines, and each region has one start address per field,
+        // the unmirrored first field one line further in.
+        u32 widthReg = R16(s, 0xC0002892 + o);
+        y.usLineWidth = (u16)(tv ? widthReg / 2 : widthReg);
         y.usStartX = (u16)R16(s, 0xC0002896 + o);
         y.usEndX = (u16)R16(s, 0xC0002898 + o);
         y.usStartY = (u16)R16(s, 0xC000289A + o);
         y.usSplitY = (u16)R16(s, 0xC000289C + o);
         y.usBottomEndY = (u16)R16(s, 0xC000289E + o);
-        y.ulTopOffset = Off(R32(s, 0xC00028A0 + o));
-        y.ulBottomOffset = Off(R32(s, 0xC00028A8 + o));
         u32 m = R16(s, 0xC0002882) >> (p ? 5 : 0);
         y.bTopMirrorH = (m >> 3) & 1;
         y.bTopMirrorV = (m >> 2) & 1;
         y.bBottomMirrorH = (m >> 1) & 1;
         y.bBottomMirrorV = m & 1;
+        y.ulTopOffset = Off(R32(s, (y.bTopMirrorV ? 0xC00028A0 : 0xC00028A4) + o));
+        y.ulBottomOffset = Off(R32(s, (y.bBottomMirrorV ? 0xC00028A8 : 0xC00028AC) + o));
         for (u32 top = 0; top < 2; top++) {
             YUVScaler &sc = g_YUVScaler[p * 2 + (top ? 0 : 1)];
             sc.usHScale = (u16)R16(s, (top ? 0xC0002886 : 0xC0002888) + o);
-            sc.usVScale = top ? VScale(s, 0xC000288A + o, 0xC000288C + o, y.usLineWidth)
-                              : VScale(s, 0xC000288E + o, 0xC0002890 + o, y.usLineWidth);
+            sc.usVScale = top ? VScale(s, 0xC000288A + o, 0xC000288C + o, widthReg)
+                              : VScale(s, 0xC000288E + o, 0xC0002890 + o, widthReg);
         }
     }
     g_bYUVFirstPlanePriority = Bit(s, 0xC0002884, 10) ? 0 : 1;
@@ -263,14 +270,15 @@ std::vector<u8> Compose(s32 *pW, s32 *pH)
     return std::vector<u8>(g_ucSoftRenderPicture, g_ucSoftRenderPicture + (size_t)*pW * *pH * 3);
 }
 
-TEST(Backends, HandheldFramesComposeLikeTheDesktop)
+// One display mode: every scene on both back ends, then compared.
+void CompareMode(u32 mode)
 {
-    std::string dir = std::string(VORN_BINARY_DIR) + "/backends_snap";
-    std::string cmd = "mkdir -p '" + dir + "' && '" + VORN_GP2X_SNAP + "' '" + dir + "'";
+    std::string dir = std::string(VORN_BINARY_DIR) + "/backends_snap/mode" + std::to_string(mode);
+    std::string cmd = "mkdir -p '" + dir + "' && '" + VORN_GP2X_SNAP + "' '" + dir + "' " + std::to_string(mode);
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
 
     ASSERT_EQ(ZKT_InitLowLevelAPI("backends"), (u32)ZKT_OK);
-    Scene_Begin();
+    Scene_Begin(mode);
     std::vector<std::vector<u8>> desk(g_nScenes);
     std::vector<s32> dw(g_nScenes), dh(g_nScenes);
     for (u32 i = 0; i < g_nScenes; i++) {
@@ -280,7 +288,10 @@ TEST(Backends, HandheldFramesComposeLikeTheDesktop)
     for (u32 i = 0; i < g_nScenes; i++) {
         SCOPED_TRACE(g_Scenes[i].strName);
         Snap s;
-        ASSERT_TRUE(ReadSnap(dir + "/" + std::to_string(i) + ".snap", &s));
+        std::string path = dir + "/" + std::to_string(i) + ".snap";
+        ASSERT_TRUE(ReadSnap(path, &s));
+        std::remove(path.c_str()); // 8 MiB each
+        ASSERT_EQ(s.h.ulMode, mode);
         Decode(s);
         s32 w = 0, h = 0;
         std::vector<u8> hand = Compose(&w, &h);
@@ -299,5 +310,27 @@ TEST(Backends, HandheldFramesComposeLikeTheDesktop)
     }
     ZKT_FreeLowLevelAPI(0);
 }
+
+// The presentation keeps process-wide state from one start to the next (as
+// the real program starts once), so each mode runs in a child process of
+// its own; the child reports its failures and exits non-zero on any.
+void CompareModeInChild(u32 mode)
+{
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        CompareMode(mode);
+        std::fflush(nullptr);
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "mode " << mode << " differs (see above)";
+}
+
+TEST(Backends, HandheldFramesComposeLikeTheDesktopOnTheLcd) { CompareModeInChild(0); }
+TEST(Backends, HandheldFramesComposeLikeTheDesktopOnNtsc) { CompareModeInChild(12); }
+TEST(Backends, HandheldFramesComposeLikeTheDesktopOnPal) { CompareModeInChild(26); }
 
 } // namespace

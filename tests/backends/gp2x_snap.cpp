@@ -1,7 +1,8 @@
-// vorn-gp2x-snap <dir>: runs the comparison scenes on the handheld back end
+// vorn-gp2x-snap <dir> <mode>: runs the comparison scenes on the handheld back end
 // over the simulated chip and writes, after each, what the display
 // controller would scan out from: <dir>/<n>.snap (see scene.h).
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -33,10 +34,11 @@ static bool WriteSnap(const std::string &path)
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::printf("usage: vorn-gp2x-snap <dir>\n");
+    if (argc != 3) {
+        std::printf("usage: vorn-gp2x-snap <dir> <display mode>\n");
         return 2;
     }
+    u32 mode = (u32)std::atoi(argv[2]);
     GP2X_SIM_CONFIG cfg;
     GP2X_SimDefaultConfig(&cfg);
     GP2X_SimInstall(&cfg);
@@ -51,7 +53,7 @@ int main(int argc, char **argv)
         std::printf("the back end did not start on the simulated chip\n");
         return 1;
     }
-    Scene_Begin();
+    Scene_Begin(mode);
     for (u32 i = 0; i < g_nScenes; i++) {
         Scene_Frame(i);
         std::string path = std::string(argv[1]) + "/" + std::to_string(i) + ".snap";

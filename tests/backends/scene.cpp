@@ -22,18 +22,21 @@ const SCENE g_Scenes[] = {
 };
 const u32 g_nScenes = sizeof g_Scenes / sizeof g_Scenes[0];
 
-static u32 s_ulNow = 0, s_ulPrevInput = 0;
+static u32 s_ulNow = 0, s_ulPrevInput = 0, s_ulMode = 0;
 static u32 SceneNow() { return s_ulNow; }
 
-void Scene_Begin()
+void Scene_Begin(u32 mode)
 {
-    ZKT_SetDisplayMode(0, 16);
+    s_ulMode = mode;
+    ZKT_SetDisplayMode(mode, 16);
+    if (mode >= 5)
+        ZKT_SetTvInterlace(0);
     ZKT_PreCalc_SinCos(nullptr, nullptr);
     ZKT_TMV_SetTimeSource(SceneNow);
-    ZKT_TMV_Vol_Initialize(1, 0);
-    ZKT_TMV_TinyMenu_Initialize(1, 0);
+    ZKT_TMV_Vol_Initialize(mode <= 4 ? 1 : 0, mode >= 19 ? 1 : 0);
+    ZKT_TMV_TinyMenu_Initialize(mode <= 4 ? 1 : 0, mode >= 19 ? 1 : 0);
     for (u32 i = 0; i < DEMO_PART_COUNT; i++)
-        g_DemoParts[i].pfnInit(0);
+        g_DemoParts[i].pfnInit(mode);
     for (u32 i = 0; i < DEMO_PART_COUNT; i++)
         g_DemoParts[i].pfnReset();
     s_ulPrevInput = 0;
@@ -48,7 +51,7 @@ void Scene_Frame(u32 i)
         for (u32 p = 0; p < DEMO_PART_COUNT; p++) {
             const DEMO_PART &part = g_DemoParts[p];
             if (part.ulStart <= s.ulTime && s.ulTime < part.ulEnd)
-                part.pfnPaint(s.ulTime - part.ulStart, part.ulEnd - part.ulStart, 0);
+                part.pfnPaint(s.ulTime - part.ulStart, part.ulEnd - part.ulStart, s_ulMode);
         }
     }
     ZKT_WaitHwBlitter(0);

@@ -15,8 +15,9 @@ struct SCENE {
 extern const SCENE g_Scenes[];
 extern const u32 g_nScenes;
 
-// After ZKT_InitLowLevelAPI: display mode, tables, volume and menu, parts.
-void Scene_Begin();
+// After ZKT_InitLowLevelAPI: display mode (the presentation's 0, 12 or 26),
+// tables, volume and menu, parts.
+void Scene_Begin(u32 mode);
 // One round of the main loop at the scene's time, with its buttons.
 void Scene_Frame(u32 i);
 
