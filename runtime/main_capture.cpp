@@ -228,6 +228,9 @@ static void OnTrace(const char *step)
     s_ullSamplesDone = 0;
     s_ulNow = FrameTime(0);
     PushDueKeys(s_ulNow);
+    // Start-up cleared the dump switch; frames are dumped from here on.
+    if (!s_bWindow)
+        ZKT_SaveOnDisk(1, s_strDumpBase.c_str());
 }
 
 static void OnFrameDone(u32)
@@ -433,8 +436,6 @@ int main(int argc, char **argv)
     // No window and no sound card: the capture needs neither.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (!s_bWindow)
-        ZKT_SaveOnDisk(1, s_strDumpBase.c_str());
 
     g_pfnZKTClock = VirtualClock;
     g_pfnZKTSleep = VirtualSleep;

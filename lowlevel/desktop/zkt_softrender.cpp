@@ -688,7 +688,8 @@ void ZKT_LowLevelAPI_SoftRender()
     // (tests, captures) is complete once written.
     if (ok && video && s == SDL_GetVideoSurface())
         SDL_UpdateRect(s, 0, 0, winW, winH);
-    SDL_Delay(2);
+    // The fixed 2 ms pause, on the model's clock so a virtual one skips it.
+    ZKT_Sleep(2);
     if (g_bSaveOnDisk)
         ZKT_LowLevelAPI_SaveBMP(g_strSaveFilePath);
 }
