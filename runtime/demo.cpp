@@ -9,7 +9,6 @@
 
 #include "assets/assets.h"
 #include "runtime/music.h"
-#include "runtime/pending.h"
 #include "tools/zkt_basictools.h"
 #include "tools/zkt_lowLevelCommon.h"
 #include "ui/zkt_tinymenu_vol.h"

@@ -3,7 +3,6 @@
 #include "parts/dp_splashzkt.h"
 #include "parts/dp_testPart.h"
 #include "runtime/demo.h"
-#include "runtime/pending.h"
 
 const DEMO_PART g_DemoParts[DEMO_PART_COUNT] = {
     {0, 12000, ZKT_DP_SplashZkt_Reset, ZKT_DP_SplashZkt_Init, ZKT_DP_SplashZkt_Paint},
