@@ -96,7 +96,7 @@ static int Drv_Init()
             want.channels = channels;
             want.samples = 1024; // 23 ms at 44100 Hz
             want.callback = FillAudio;
-            // No "obtained" spec: SDL converts to exactly this format.
+            // No "obtained" format asked for: SDL converts to exactly this one.
             if (SDL_OpenAudio(&want, nullptr) < 0) {
                 MikMod_errno = MMERR_OPENING_AUDIO;
                 if (s_bAudioInitByUs) {
