@@ -2,7 +2,8 @@
 // random records written at random places, composed in every display-mode
 // group. Run under AddressSanitizer and UndefinedBehaviorSanitizer this
 // finds any read or write outside video memory, the picture or the flags,
-// any overflow, and (through the time limit) any walk that does not end.
+// any overflow, and (through a generous time limit per frame) any walk
+// that does not end.
 //
 // A short run by default; VORN_LONG_FUZZ=1 runs for a minute (the fuzz
 // label in the sanitizer build). VORN_FUZZ_SEED picks another seed.
@@ -229,7 +230,7 @@ TEST(CompositorFuzz, RandomStateInEveryModeGroup)
         const double dt = std::chrono::duration<double>(Clock::now() - t0).count();
         if (dt > slowest)
             slowest = dt;
-        ASSERT_LT(dt, 5.0) << "frame " << frames << " of seed " << seed << " took " << dt << " s";
+        ASSERT_LT(dt, 30.0) << "frame " << frames << " of seed " << seed << " took " << dt << " s";
         if (frames % 4 == 0) {
             s32 w, h;
             ZKT_LowLevelAPI_SoftRender_GetOutputSize(&w, &h);

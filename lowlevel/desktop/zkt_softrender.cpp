@@ -623,14 +623,26 @@ void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32
     // then plain grey around the screen.
     const bool skinOk = BMP_GP2XW32_LEN >= (u32)ZKT_SKIN_SIZE;
     const u8 *pic = g_ucSoftRenderPicture;
+    const s32 left = ZKT_LCD_X * 3, right = (ZKT_LCD_X + 320) * 3;
     for (s32 y = 0; y < ZKT_WIN_H; y++) {
         u8 *row = pWindow + (s64)y * pitch;
-        if (skinOk)
-            memcpy(row, BMP_GP2XW32 + y * ZKT_WIN_PITCH, ZKT_WIN_PITCH);
-        else
-            memset(row, 0x60, ZKT_WIN_PITCH);
-        if (y >= ZKT_LCD_Y && y < ZKT_LCD_Y + 240)
-            memcpy(row + ZKT_LCD_X * 3, pic + (y - ZKT_LCD_Y) * 960, 960);
+        const u8 *skin = BMP_GP2XW32 + y * ZKT_WIN_PITCH;
+        if (y < ZKT_LCD_Y || y >= ZKT_LCD_Y + 240) {
+            if (skinOk)
+                memcpy(row, skin, ZKT_WIN_PITCH);
+            else
+                memset(row, 0x60, ZKT_WIN_PITCH);
+            continue;
+        }
+        // Skin columns 0 to 168 and 489 to 659 around the screen.
+        if (skinOk) {
+            memcpy(row, skin, left);
+            memcpy(row + right, skin + right, ZKT_WIN_PITCH - right);
+        } else {
+            memset(row, 0x60, left);
+            memset(row + right, 0x60, ZKT_WIN_PITCH - right);
+        }
+        memcpy(row + left, pic + (y - ZKT_LCD_Y) * 960, 960);
     }
 
     s32 rc[4];
