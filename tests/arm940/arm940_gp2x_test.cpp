@@ -65,6 +65,8 @@ struct Arm940OnSimChip : ::testing::Test {
 TEST_F(Arm940OnSimChip, TakesAThousandCommandsFromTheBackEnd)
 {
     ASSERT_EQ(std::memcmp(GP2X_Sim940Mem(), s_ulImage, sizeof s_ulImage), 0) << "the back end loads another image";
+    CoreBoot(&core);
+    ExpectRegionsAndCaches(&core);
     Run();
     for (u32 i = 0; i < 1000; i++) {
         ASSERT_EQ(ZKT_DualCoreSendCmd(Command(i)), (u32)ZKT_OK);
@@ -94,10 +96,8 @@ TEST_F(Arm940OnSimChip, TakesAThousandCommandsFromTheBackEnd)
 
 TEST_F(Arm940OnSimChip, AFullQueueHoldsTheSenderUntilTheCoreTakesOne)
 {
-    Run();
-    Let(1000); // past start-up, idle
+    CoreBoot(&core); // past start-up, idle
     // The core held: a thousand posts fill the queue.
-    Stop();
     for (u32 i = 0; i < 1000; i++)
         ZKT_DualCoreSendCmd(Command(i));
     u32 done = 0;

@@ -124,34 +124,7 @@ TEST_F(Arm940Core, StartUpSetsStackModeRegionsAndCaches)
     EXPECT_GE(CorePC(&core), 0x40u) << "parked on an exception";
     EXPECT_LT(CorePC(&core), sizeof s_ulImage);
 
-    auto cp15 = [&](u32 crn, u32 crm, u32 opc2) {
-        uc_arm_cp_reg r{};
-        r.cp = 15;
-        r.crn = crn;
-        r.crm = crm;
-        r.opc2 = opc2;
-        EXPECT_EQ(uc_reg_read(core.pUc, UC_ARM_REG_CP_REG, &r), UC_ERR_OK);
-        return (u32)r.val;
-    };
-    // Region 0: all 4 GiB; region 1: 8 KiB at the data area; no others.
-    EXPECT_EQ(cp15(6, 0, 0), 0x3Fu);
-    EXPECT_EQ(cp15(6, 0, 1), 0x3Fu);
-    EXPECT_EQ(cp15(6, 1, 0), 0x100019u);
-    EXPECT_EQ(cp15(6, 1, 1), 0x100019u);
-    for (u32 r = 2; r < 8; r++)
-        EXPECT_EQ(cp15(6, r, 0) & 1u, 0u) << "region " << r;
-    // Only region 0 cached and buffered; both readable and writable.
-    EXPECT_EQ(cp15(2, 0, 0), 1u);
-    EXPECT_EQ(cp15(2, 0, 1), 1u);
-    EXPECT_EQ(cp15(3, 0, 0), 1u);
-    EXPECT_EQ(cp15(5, 0, 0), 0xFu);
-    EXPECT_EQ(cp15(5, 0, 1), 0xFu);
-    // Caches on. The emulated core ignores the protection unit's enable bit,
-    // so that one is checked in what the program writes.
-    EXPECT_EQ(cp15(1, 0, 0) & 0x1004u, 0x1004u);
-    ASSERT_FALSE(core.ctrlWrites.empty());
-    EXPECT_EQ(core.ctrlWrites.back() & 0x1005u, 0x1005u);
-    EXPECT_EQ(core.ctrlWrites.front() & 0x1005u, 0u) << "regions changed with protection on";
+    ExpectRegionsAndCaches(&core);
 
     // Idle: nothing taken, nothing changed.
     ASSERT_TRUE(CoreStep(&core, 5000));

@@ -119,6 +119,40 @@ inline void CoreBoot(Core940 *c)
     uc_hook_del(c->pUc, c->hCode);
 }
 
+// A coprocessor 15 register (opcode 1 is 0 throughout).
+inline u32 CoreCP15(Core940 *c, u32 crn, u32 crm, u32 opc2)
+{
+    uc_arm_cp_reg r{};
+    r.cp = 15;
+    r.crn = crn;
+    r.crm = crm;
+    r.opc2 = opc2;
+    EXPECT_EQ(uc_reg_read(c->pUc, UC_ARM_REG_CP_REG, &r), UC_ERR_OK);
+    return (u32)r.val;
+}
+
+// The two regions, their cache and access settings, the caches on, and the
+// protection unit switched on by the program (the emulated core does not
+// keep that bit, so the value written is checked).
+inline void ExpectRegionsAndCaches(Core940 *c)
+{
+    EXPECT_EQ(CoreCP15(c, 6, 0, 0), 0x3Fu); // region 0: 4 GiB from 0
+    EXPECT_EQ(CoreCP15(c, 6, 0, 1), 0x3Fu);
+    EXPECT_EQ(CoreCP15(c, 6, 1, 0), 0x100019u); // region 1: 8 KiB from 0x100000
+    EXPECT_EQ(CoreCP15(c, 6, 1, 1), 0x100019u);
+    for (u32 r = 2; r < 8; r++)
+        EXPECT_EQ(CoreCP15(c, 6, r, 0) & 1u, 0u) << "region " << r;
+    EXPECT_EQ(CoreCP15(c, 2, 0, 0), 1u); // only region 0 cached ...
+    EXPECT_EQ(CoreCP15(c, 2, 0, 1), 1u);
+    EXPECT_EQ(CoreCP15(c, 3, 0, 0), 1u); // ... and buffered
+    EXPECT_EQ(CoreCP15(c, 5, 0, 0), 0xFu); // both read/write in every mode
+    EXPECT_EQ(CoreCP15(c, 5, 0, 1), 0xFu);
+    EXPECT_EQ(CoreCP15(c, 1, 0, 0) & 0x1004u, 0x1004u);
+    ASSERT_FALSE(c->ctrlWrites.empty());
+    EXPECT_EQ(c->ctrlWrites.back() & 0x1005u, 0x1005u);
+    EXPECT_EQ(c->ctrlWrites.front() & 0x1005u, 0u) << "regions changed with protection on";
+}
+
 inline void SpinStep(void *arg) { CoreStep((Core940 *)arg, 1); }
 
 inline u32 *Header(u8 *data) { return ARM940_Word(data, ARM940_HEADER); }
