@@ -28,6 +28,12 @@ simulated-run)
   [ $rc -eq 0 ] || fail "exit status $rc: $out"
   echo "$out" | grep -q "simulated chip" || fail "not on the simulated chip: $out"
   ;;
+simulated-pal)
+  # Started with a PAL television attached: the presentation runs in the
+  # television's mode and ends normally.
+  out=$(VORN_SIMULATED_CHIP=pal SDL_AUDIODRIVER=dummy timeout 100 "$exe" 2>/dev/null); rc=$?
+  [ $rc -eq 0 ] || fail "exit status $rc: $out"
+  ;;
 *)
   fail "unknown case $2"
   ;;

@@ -82,9 +82,11 @@ static void HandheldClose(s32 fd)
 
 static u32 HandheldReadTextFile(const char *path, char *buf, u32 size)
 {
+    if (size == 0)
+        return 0;
     FILE *f = std::fopen(path, "rt");
-    if (!f || size == 0)
-        return f ? (std::fclose(f), 0u) : 0u;
+    if (!f)
+        return 0;
     size_t n = std::fread(buf, 1, size - 1, f);
     buf[n] = 0;
     std::fclose(f);

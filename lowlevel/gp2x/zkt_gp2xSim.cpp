@@ -507,6 +507,12 @@ u32 GP2X_SimInstallFromEnvironment()
         return 0;
     GP2X_SIM_CONFIG cfg;
     GP2X_SimDefaultConfig(&cfg);
+    // "ntsc" or "pal": the firmware left a television of that kind running.
+    if (std::strcmp(v, "ntsc") == 0 || std::strcmp(v, "pal") == 0) {
+        cfg.bTvOut = 1;
+        cfg.bPAL = v[0] == 'p';
+        cfg.usLastLine = cfg.bPAL ? 287 : 239;
+    }
     GP2X_SimInstall(&cfg);
     return 1;
 }

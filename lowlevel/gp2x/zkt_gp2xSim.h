@@ -45,7 +45,8 @@ void GP2X_SimInstall(const GP2X_SIM_CONFIG *cfg);
 // handheld's platform.
 void GP2X_SimUninstall();
 // Installs the simulated chip when VORN_SIMULATED_CHIP is set to a non-empty
-// value other than "0"; returns 1 when it did.
+// value other than "0" ("ntsc" or "pal": with a television attached);
+// returns 1 when it did.
 u32 GP2X_SimInstallFromEnvironment();
 
 // Register state without side effects (no log, no time).
