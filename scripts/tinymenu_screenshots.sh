@@ -10,13 +10,14 @@ out=$(realpath "${2:-docs}")
 mkdir -p "$out"
 
 if [ -z "${VORN_IN_XVFB:-}" ]; then
-  VORN_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$exe" "$out"
+  # A display number of its own, so that runs side by side do not race.
+  VORN_IN_XVFB=1 exec xvfb-run -a -n $((200 + RANDOM % 600)) -s "-screen 0 1024x768x24" "$0" "$exe" "$out"
 fi
 
 work=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 cd "$work"
-SDL_AUDIODRIVER=dummy "$exe" > log.txt 2>&1 &
+SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$exe" > log.txt 2>&1 &
 pid=$!
 
 win=""
@@ -25,20 +26,32 @@ for _ in $(seq 50); do
   [ -n "$win" ] && break
   sleep 0.1
 done
-[ -n "$win" ] || { echo "no window"; cat log.txt; exit 1; }
+[ -n "$win" ] || { echo "no window"; tail -c 2000 log.txt; exit 1; }
 xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
 
-# The indicator: shown for two seconds after the press.
-sleep 3
+# The indicator, over the main part's picture: shown for two seconds after
+# the press.
+sleep 14
 xdotool key --window "$win" KP_Add
 sleep 0.6
 import -window "$win" "$out/volume-indicator.png"
 
-# The menu: opened in the main part; its fade-in takes 320 ms.
-sleep 12
+# The menu: its fade-in takes 320 ms. While it is open the picture stands
+# still, so two pictures half a second apart differ only where the menu's
+# opacity pulses: inside its 32x32 square.
+sleep 4
 xdotool key --window "$win" Next
 sleep 1.0
 import -window "$win" "$out/tiny-menu.png"
+sleep 0.5
+import -window "$win" "$work/menu-later.png"
+box=$(convert "$out/tiny-menu.png" "$work/menu-later.png" -compose difference -composite \
+      -threshold 0 -trim -format "%w %h" info: 2>/dev/null)
+read -r bw bh <<< "$box"
+if [ "$bw" -lt 8 ] || [ "$bw" -gt 40 ] || [ "$bh" -lt 8 ] || [ "$bh" -gt 40 ]; then
+  echo "the menu should be the only change while paused; changed area ${bw}x${bh}"
+  exit 1
+fi
 
 # Leave through the menu: one step back to the last item, confirm.
 xdotool key --window "$win" Delete
