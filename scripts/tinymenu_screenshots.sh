@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs Vorn.exe in its real window under Xvfb, presses keypad + and then
 # Page Down through the X server, and takes a picture of the window each
-# time: docs/volume-indicator.png and docs/tiny-menu.png.
+# time: docs/volume-indicator.png and docs/tiny-menu.png. Then leaves
+# through the menu with mouse clicks on the pictured handheld.
 # Usage: scripts/tinymenu_screenshots.sh [path/to/Vorn.exe] [output dir]
 # Needs xvfb, xdotool and imagemagick.
 set -euo pipefail
@@ -53,10 +54,17 @@ if [ "$bw" -lt 8 ] || [ "$bw" -gt 40 ] || [ "$bh" -lt 8 ] || [ "$bh" -gt 40 ]; t
   exit 1
 fi
 
-# Leave through the menu: one step back to the last item, confirm.
-xdotool key --window "$win" Delete
-sleep 0.6
-xdotool key --window "$win" Prior
+# Leave by clicking the pictured handheld: the stick's right side (one step
+# back, to the last item), then the right small button (confirm). Had a
+# click been lost, confirming would resume instead and the program go on.
+click() {
+  xdotool mousemove --window "$win" "$1" "$2" mousedown 1
+  sleep 0.15
+  xdotool mouseup 1
+  sleep 0.6
+}
+click 114 127
+click 611 224
 for _ in $(seq 50); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
