@@ -84,16 +84,22 @@ int WhiteAdded(const Frame &a, const Frame &b, int x0, int y0, int x1, int y1)
     return n;
 }
 
+// Each test writes into a folder of its own: ctest runs them side by side.
 class TinyMenuCapture : public ::testing::Test {
 protected:
-    void SetUp() override { std::system(("rm -rf '" + kOut + "' && mkdir -p '" + kOut + "'").c_str()); }
+    std::string out;
+    void SetUp() override
+    {
+        out = kOut + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::system(("rm -rf '" + out + "' && mkdir -p '" + out + "'").c_str());
+    }
 };
 
 // Keypad + at 5 s: the indicator stands at (240, 195) for two seconds, its
 // last 240 ms fading, and only there does the picture differ.
 TEST_F(TinyMenuCapture, IndicatorForTwoSecondsAfterKeypadPlus)
 {
-    const std::string with = kOut + "/vol", without = kOut + "/plain";
+    const std::string with = out + "/vol", without = out + "/plain";
     ASSERT_EQ(Capture("--from 4900 --to 7100 --fps 50 --key 5000:kp_plus --out '" + with + "'"), 0);
     ASSERT_EQ(Capture("--from 4900 --to 7100 --fps 50 --out '" + without + "'"), 0);
     // Frame k is at 4900 + 20 k ms.
@@ -123,7 +129,7 @@ TEST_F(TinyMenuCapture, IndicatorForTwoSecondsAfterKeypadPlus)
 // from the presentation time at which it stopped.
 TEST_F(TinyMenuCapture, MenuFreezesAndResumesFromTheSameTime)
 {
-    const std::string dir = kOut + "/menu";
+    const std::string dir = out + "/menu";
     ASSERT_EQ(Capture("--from 29900 --to 35000 --fps 10 --key 30000:pagedown --key 34000:pageup --out '" + dir +
                       "'"),
               0);
@@ -139,7 +145,7 @@ TEST_F(TinyMenuCapture, MenuFreezesAndResumesFromTheSameTime)
 
     // After the resume the presentation time is the clock less the 4 s paused:
     // the frame at 34900 is the picture of 30900, menu gone.
-    const std::string ref = kOut + "/ref.bmp";
+    const std::string ref = out + "/ref.bmp";
     ASSERT_EQ(Capture("--at 30900 --out '" + ref + "'"), 0);
     const Frame resumed = RangeFrame(dir, at(34900)), plain = ReadBMP(ref);
     ASSERT_TRUE(resumed.Ok() && plain.Ok());
@@ -150,9 +156,9 @@ TEST_F(TinyMenuCapture, MenuFreezesAndResumesFromTheSameTime)
 TEST_F(TinyMenuCapture, LeaveEndsThePresentation)
 {
     const int rc = Capture("--from 1000 --to 4000 --fps 20 --key 1500:pagedown --key 2000:delete --key 2500:pageup "
-                           "--out '" + kOut + "/leave' 2> '" + kOut + "/leave.err'");
+                           "--out '" + out + "/leave' 2> '" + out + "/leave.err'");
     EXPECT_NE(rc, 0);
-    FILE *f = std::fopen((kOut + "/leave.err").c_str(), "r");
+    FILE *f = std::fopen((out + "/leave.err").c_str(), "r");
     ASSERT_NE(f, nullptr);
     char buf[256] = {};
     size_t n = std::fread(buf, 1, sizeof buf - 1, f);
