@@ -22,7 +22,7 @@ SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$exe" > log.txt 2>&1 &
 pid=$!
 
 win=""
-for _ in $(seq 50); do
+for _ in $(seq 200); do
   win=$(xdotool search --name "Vorn" 2>/dev/null | head -n1 || true)
   [ -n "$win" ] && break
   sleep 0.1
@@ -65,7 +65,7 @@ click() {
 }
 click 114 127
 click 611 224
-for _ in $(seq 50); do
+for _ in $(seq 100); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
