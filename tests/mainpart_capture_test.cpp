@@ -1,0 +1,199 @@
+// The main part as the viewer sees it: frames composed by vorn-capture at
+// exact presentation times, checked against what the part must show.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "assets/assets.h"
+#include "tools/zkt_lowLevelCommon.h"
+
+namespace {
+
+struct Frame {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgb; // top line first, r g b
+    const unsigned char *at(int x, int y) const { return &rgb[((size_t)y * w + x) * 3]; }
+};
+
+// Captures the composed frame at presentation time ms (display mode 0).
+bool Capture(unsigned ms, Frame *f, int mode = 0)
+{
+    const std::string out = std::string(VORN_BINARY_DIR) + "/mainpart_capture_" + std::to_string(ms) + "_" +
+                            std::to_string(mode) + ".bmp";
+    std::remove(out.c_str());
+    const std::string cmd = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + std::string(VORN_BINARY_DIR) +
+                            "/vorn-capture --at " + std::to_string(ms) + " --mode " + std::to_string(mode) +
+                            " --out " + out + " > /dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0)
+        return false;
+    FILE *in = std::fopen(out.c_str(), "rb");
+    if (!in)
+        return false;
+    unsigned char hdr[54];
+    bool ok = std::fread(hdr, 1, 54, in) == 54 && hdr[0] == 'B' && hdr[1] == 'M';
+    if (ok) {
+        f->w = hdr[18] | hdr[19] << 8;
+        f->h = hdr[22] | hdr[23] << 8;
+        std::vector<unsigned char> bgr((size_t)f->w * f->h * 3);
+        ok = std::fread(bgr.data(), 1, bgr.size(), in) == bgr.size();
+        f->rgb.resize(bgr.size());
+        for (int y = 0; y < f->h && ok; y++)
+            for (int x = 0; x < f->w; x++) {
+                const unsigned char *s = &bgr[((size_t)(f->h - 1 - y) * f->w + x) * 3];
+                unsigned char *d = &f->rgb[((size_t)y * f->w + x) * 3];
+                d[0] = s[2];
+                d[1] = s[1];
+                d[2] = s[0];
+            }
+    }
+    std::fclose(in);
+    std::remove(out.c_str());
+    return ok;
+}
+
+// The colour a background pixel shows on the LCD: picture pixel (x + 20,
+// y + rowSkip) of the 360x288 YUY2 asset.
+void Background(const unsigned char *pic, int x, int y, int rowSkip, int rgb[3])
+{
+    const int sx = x + 20, sy = y + rowSkip;
+    const unsigned char *p = pic + (size_t)sy * 720 + (size_t)(sx & ~1) * 2;
+    const unsigned yuy2 = p[0] | p[1] << 8 | p[2] << 16 | (unsigned)p[3] << 24;
+    // The right pixel of a pair has its own luma.
+    const unsigned word = (sx & 1) ? ((yuy2 & 0xFF00FF00u) | p[2] | p[2] << 16) : yuy2;
+    s32 r, g, b;
+    ZKT_YUY2toRGBColor(word, &r, &g, &b);
+    rgb[0] = r;
+    rgb[1] = g;
+    rgb[2] = b;
+}
+
+bool Near(const unsigned char *px, const int rgb[3], int tol = 6)
+{
+    for (int c = 0; c < 3; c++)
+        if (std::abs(px[c] - rgb[c]) > tol)
+            return false;
+    return true;
+}
+
+bool Black(const unsigned char *px) { return px[0] < 8 && px[1] < 8 && px[2] < 8; }
+
+// Share of the rows [y0, y1) that shows the given background untouched.
+double BackgroundShare(const Frame &f, const unsigned char *pic, int rowSkip, int y0, int y1)
+{
+    long match = 0, all = 0;
+    for (int y = y0; y < y1; y++)
+        for (int x = 0; x < 320; x++) {
+            int bg[3];
+            Background(pic, x, y, rowSkip, bg);
+            match += Near(f.at(x, y), bg);
+            all++;
+        }
+    return (double)match / (double)all;
+}
+
+const unsigned kPart = 12000; // the main part starts 12 s into the presentation
+
+TEST(MainPartCapture, HalfwayThroughTheFirstWipe)
+{
+    Frame f;
+    ASSERT_TRUE(Capture(kPart + 17625, &f));
+    ASSERT_EQ(f.w, 320);
+    ASSERT_EQ(f.h, 240);
+    // Upper half black down to the eased split row 119; below it the nebula
+    // rises, its top line at the split (each region starts at its own
+    // first source line).
+    for (int y = 0; y < 119; y++)
+        for (int x = 0; x < 320; x++)
+            ASSERT_TRUE(Black(f.at(x, y))) << x << "," << y;
+    long match = 0;
+    for (int y = 119; y < 240; y++)
+        for (int x = 0; x < 320; x++) {
+            int bg[3];
+            Background(BMP_YUV2, x, y, -119, bg);
+            match += Near(f.at(x, y), bg);
+        }
+    EXPECT_GT(match, 121 * 320 * 97 / 100);
+}
+
+TEST(MainPartCapture, LogoWindowsThenNoTextBefore16001)
+{
+    Frame f;
+    // At 8 s every letter is open onto the plasma and streaks; around them black.
+    ASSERT_TRUE(Capture(kPart + 8000, &f));
+    long open = 0;
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++) {
+            const bool inLogo = y >= 35 && y < 185 && BMP_VORNLOGO[(y - 35) * 360 + x] != 0;
+            if (!inLogo) {
+                ASSERT_TRUE(Black(f.at(x, y))) << x << "," << y;
+            } else {
+                open += !Black(f.at(x, y));
+            }
+        }
+    EXPECT_GT(open, 5000);
+    // At 16000 the threshold is back to 0: the whole screen is black.
+    ASSERT_TRUE(Capture(kPart + 16000, &f));
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++)
+            ASSERT_TRUE(Black(f.at(x, y))) << x << "," << y;
+}
+
+TEST(MainPartCapture, FormationsOverTheRightBackgrounds)
+{
+    struct Case {
+        unsigned t;
+        const unsigned char *pic;
+        int rowSkip;
+    } const cases[] = {
+        {20000, BMP_YUV2, 0},  // ring fading in over the nebula
+        {30000, BMP_YUV2, 0},  // full ring, "Music:" rows
+        {50000, BMP_YUV1, 0},  // ribbon over the dusk ridges, greetings
+        {70000, BMP_YUV3, 0},  // wall over the aurora
+        {90000, BMP_YUV4, 0},  // track over the dunes
+    };
+    const unsigned char *all[6] = {BMP_YUV1, BMP_YUV2, BMP_YUV3, BMP_YUV4, BMP_YUV5, BMP_YUV6};
+    for (const Case &c : cases) {
+        Frame f;
+        ASSERT_TRUE(Capture(kPart + c.t, &f)) << c.t;
+        const double share = BackgroundShare(f, c.pic, c.rowSkip, 0, 240);
+        EXPECT_GT(share, 0.25) << c.t; // the background shows...
+        EXPECT_LT(share, 0.97) << c.t; // ...with sprites and text over it
+        for (const unsigned char *other : all)
+            if (other != c.pic) {
+                EXPECT_LT(BackgroundShare(f, other, 0, 0, 240), 0.1) << c.t;
+            }
+    }
+}
+
+TEST(MainPartCapture, OnlyTheClosingRowOverTheLastBackground)
+{
+    Frame f;
+    ASSERT_TRUE(Capture(kPart + 110000, &f));
+    // "The End." sits in slot 3 at line 160 plus a wobble of 0..8.
+    EXPECT_GT(BackgroundShare(f, BMP_YUV5, 18, 0, 160), 0.995);
+    EXPECT_GT(BackgroundShare(f, BMP_YUV5, 18, 200, 240), 0.995);
+    long bright = 0;
+    for (int y = 160; y < 200; y++)
+        for (int x = 0; x < 320; x++) {
+            const unsigned char *p = f.at(x, y);
+            bright += p[0] > 180 && p[1] > 180 && p[2] > 180;
+        }
+    EXPECT_GT(bright, 300);
+}
+
+TEST(MainPartCapture, PalGeometryComposes)
+{
+    Frame f;
+    ASSERT_TRUE(Capture(kPart + 30000, &f, 26));
+    EXPECT_EQ(f.w, 720);
+    EXPECT_EQ(f.h, 576);
+    long lit = 0;
+    for (size_t i = 0; i < f.rgb.size(); i += 3)
+        lit += !Black(&f.rgb[i]);
+    EXPECT_GT(lit, 720 * 576 / 2);
+}
+
+} // namespace
