@@ -542,6 +542,21 @@ template <typename Amp> std::vector<double> Additive(int length, int P, int maxH
     return out;
 }
 
+// A sample that is one whole loop may begin anywhere on it: start it at the
+// quietest rising zero crossing so a note without an envelope does not click.
+void StartAtZeroCrossing(Sample &s)
+{
+    const int L = (int)s.pcm.size();
+    int best = 0;
+    double bestAbs = 1e30;
+    for (int i = 0; i < L; i++) {
+        const double a = s.pcm[i], b = s.pcm[(i + 1) % L];
+        if (a <= 0.0 && b > 0.0 && std::fabs(a) < bestAbs)
+            bestAbs = std::fabs(a), best = i;
+    }
+    std::rotate(s.pcm.begin(), s.pcm.begin() + best, s.pcm.end());
+}
+
 Sample MakePad()
 {
     // Three detuned saws whose partials are whole numbers of cycles in the
@@ -560,6 +575,7 @@ Sample MakePad()
             for (int n = 0; n < L; n++)
                 s.pcm[n] += a * std::sin(w * n + ph);
         }
+    StartAtZeroCrossing(s);
     s.c5speed = C5Speed(P);
     s.loopStart = 0;
     s.loopEnd = L;
@@ -672,7 +688,7 @@ Sample MakeKick()
         phase += 2.0 * kPi * f / rate;
         lp += 0.3 * (rng.Next() - lp);
         const double click = lp * std::exp(-t / 0.003) * 0.4;
-        s.pcm[n] = std::sin(phase) * std::exp(-t / 0.14) + click;
+        s.pcm[n] = (std::sin(phase) * std::exp(-t / 0.14) + click) * std::min(1.0, n / 16.0);
         if (n > length * 3 / 4)
             s.pcm[n] *= (double)(length - n) / (length / 4);
     }
@@ -770,6 +786,7 @@ Sample MakeNoise()
         for (int n = 0; n < L; n++)
             s.pcm[n] += a * std::sin(w * n + ph);
     }
+    StartAtZeroCrossing(s);
     s.c5speed = 22050;
     s.loopStart = 0;
     s.loopEnd = L;

@@ -62,6 +62,38 @@ TEST(EmbeddedModule, IsAnImpulseTrackerFileNamedAmberDrift)
     EXPECT_EQ((s32)g_MUSIC_MAIN_LEN, g_nMainMusicLength);
 }
 
+u32 Le32(const u8 *p) { return p[0] | p[1] << 8 | p[2] << 16 | (u32)p[3] << 24; }
+
+// Clicks come from jumps: a loop's seam must be as smooth as its inside,
+// and one-shot samples must start and end at rest.
+TEST(EmbeddedModule, SamplesLoopAndEndWithoutClicks)
+{
+    const u8 *m = g_MUSIC_MAIN;
+    const u32 ordNum = m[0x20] | m[0x21] << 8, insNum = m[0x22] | m[0x23] << 8, smpNum = m[0x24] | m[0x25] << 8;
+    ASSERT_GT(smpNum, 5u);
+    for (u32 i = 0; i < smpNum; i++) {
+        const u8 *h = m + Le32(m + 0xC0 + ordNum + 4 * (insNum + i));
+        ASSERT_EQ(0, std::memcmp(h, "IMPS", 4));
+        const std::string name(reinterpret_cast<const char *>(h + 0x14));
+        ASSERT_EQ(0x03, h[0x12] & 0x0B) << name << ": 16-bit, uncompressed";
+        const u32 length = Le32(h + 0x30), loopBeg = Le32(h + 0x34), loopEnd = Le32(h + 0x38);
+        const u32 at = Le32(h + 0x48);
+        ASSERT_LE(at + 2 * length, g_MUSIC_MAIN_LEN) << name;
+        auto sample = [&](u32 k) { return (int)(s16)(m[at + 2 * k] | m[at + 2 * k + 1] << 8); };
+        EXPECT_LE(std::abs(sample(0)), 600) << name << " starts with a jump";
+        if (h[0x12] & 0x10) {
+            ASSERT_LT(loopBeg, loopEnd) << name;
+            ASSERT_LE(loopEnd, length) << name;
+            int steepest = 0;
+            for (u32 k = loopBeg + 1; k < loopEnd; k++)
+                steepest = std::max(steepest, std::abs(sample(k) - sample(k - 1)));
+            EXPECT_LE(std::abs(sample(loopBeg) - sample(loopEnd - 1)), steepest) << name << " loop seam";
+        } else {
+            EXPECT_LE(std::abs(sample(length - 1)), 300) << name << " ends with a jump";
+        }
+    }
+}
+
 TEST_F(Reader, PreparedInLibmikmodSlotOrderAtPositionZero)
 {
     g_nMainMusicPtr = 77;
@@ -295,10 +327,10 @@ TEST_F(Song, SoundsThroughoutAndFadesToSilence)
 TEST_F(Song, ArrangementChangesAtTheStartPoints)
 {
     // Position 3 (12 s): the splash's quiet build gives way to the groove.
-    EXPECT_GT(Level(pcm, 12, 18) - Level(pcm, 0, 6), 8.0);
+    EXPECT_GT(Level(pcm, 12, 18) - Level(pcm, 0, 6), 6.0);
     EXPECT_GT(Level(pcm, 12, 13) - Level(pcm, 11, 12), 2.0);
     // Position 10 (54 s): the breakdown, no snare, softer than what led in.
-    EXPECT_GT(Level(pcm, 48, 54) - Level(pcm, 54, 60), 3.0);
+    EXPECT_GT(Level(pcm, 48, 54) - Level(pcm, 54, 60), 4.0);
     // Position 21 (120 s): the last chord, fading to nothing by 126 s.
     EXPECT_GT(Level(pcm, 114, 120) - Level(pcm, 124, 126), 10.0);
 }
