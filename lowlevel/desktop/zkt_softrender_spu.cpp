@@ -15,24 +15,36 @@ static inline u32 LoadBE32(const u8 *p)
     return ((u32)p[0] << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
 
-// A run of one colour and opacity: the weights are worked out once.
-static void SPURun(u8 *dst, u8 *fl, s32 n, u32 colour, u32 op)
+// What one pixel code draws over one piece of columns, worked out once per
+// band: the blend over an unwritten pixel (opaque) and over a written one.
+struct SPUInk {
+    PxBlend over[2];
+    u8 y, cb, cr, opaque;
+};
+
+static void SPUInkMake(SPUInk &k, u32 colour, u32 op)
 {
-    const u8 y = (u8)colour, cb = (u8)(colour >> 8), cr = (u8)(colour >> 24);
-    if (op == 15) {
+    k.y = (u8)colour;
+    k.cb = (u8)(colour >> 8);
+    k.cr = (u8)(colour >> 24);
+    k.opaque = op == 15;
+    PxBlendMake(k.over[0], k.y, k.cb, k.cr, 15);
+    PxBlendMake(k.over[1], k.y, k.cb, k.cr, op);
+}
+
+static void SPURun(u8 *dst, u8 *fl, s32 n, const SPUInk &k)
+{
+    if (k.opaque) {
         for (s32 i = 0; i < n; i++, dst += 3) {
-            dst[0] = y;
-            dst[1] = cb;
-            dst[2] = cr;
+            dst[0] = k.y;
+            dst[1] = k.cb;
+            dst[2] = k.cr;
         }
         memset(fl, 1, n);
         return;
     }
-    PxBlend over[2];
-    PxBlendMake(over[0], y, cb, cr, 15);
-    PxBlendMake(over[1], y, cb, cr, op);
     for (s32 i = 0; i < n; i++, dst += 3) {
-        PxApply(dst, over[fl[i] != 0]);
+        PxApply(dst, k.over[fl[i] != 0]);
         fl[i] = 1;
     }
 }
@@ -116,6 +128,10 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
     }
     if (nSeg < 34)
         segStart[nSeg] = visEnd + 1;
+    static SPUInk s_ink[34][4];
+    for (s32 i = 0; i < nSeg; i++)
+        for (u32 c = 0; c < 4; c++)
+            SPUInkMake(s_ink[i][c], g_ulSPUColorPalette[(segC[i] >> (4 * c)) & 15], (segK[i] >> (4 * c)) & 15);
 
     u8 *pic = g_ucSoftRenderPicture;
     u8 *flags = g_ucByteWriteOnPlane;
@@ -155,8 +171,7 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
                 while (seg + 1 < nSeg && segStart[seg + 1] <= xa)
                     seg++;
                 const s32 end = segStart[seg + 1] - 1 < xb ? segStart[seg + 1] - 1 : xb;
-                const u32 colour = g_ulSPUColorPalette[(segC[seg] >> (4 * c)) & 15];
-                SPURun(rowPix + xa * 3, rowFl + xa, end - xa + 1, colour, (segK[seg] >> (4 * c)) & 15);
+                SPURun(rowPix + xa * 3, rowFl + xa, end - xa + 1, s_ink[seg][c]);
                 xa = end + 1;
             }
             x += run;
