@@ -20,7 +20,7 @@
 static u32 s_bOffline = 0;
 static u32 s_bDeviceOpen = 0;      // opened by us, still open
 static u32 s_bAudioInitByUs = 0;   // we started SDL's audio subsystem
-static SDL_AudioSpec s_Spec;
+static SDL_AudioSpec s_Opened; // the format the device was opened with
 
 // The buffer being filled on this thread, if any.
 static thread_local Uint8 *s_pTarget = nullptr;
@@ -75,7 +75,7 @@ static int Drv_Init()
     if (!s_bOffline) {
         const Uint16 format = (md_mode & DMODE_16BITS) ? AUDIO_S16SYS : AUDIO_U8;
         const Uint8 channels = (md_mode & DMODE_STEREO) ? 2 : 1;
-        if (s_bDeviceOpen && (s_Spec.freq != md_mixfreq || s_Spec.format != format || s_Spec.channels != channels)) {
+        if (s_bDeviceOpen && (s_Opened.freq != md_mixfreq || s_Opened.format != format || s_Opened.channels != channels)) {
             // Closing here would wait for the audio thread while we hold
             // libmikmod's lock; refuse instead.
             MikMod_errno = MMERR_OPENING_AUDIO;
@@ -105,7 +105,7 @@ static int Drv_Init()
                 }
                 return 1;
             }
-            s_Spec = want;
+            s_Opened = want;
             s_bDeviceOpen = 1;
         }
     }
