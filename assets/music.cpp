@@ -241,6 +241,11 @@ enum Chan {
     CH_ECHO, CH_BELL, CH_CRASH, CH_RISER, CH_CTRL, CH_TEMPO, CH_COUNT
 };
 
+// Channel panning, 0 (left) .. 64 (right). Written in the header and, since
+// libmikmod replaces the header's values by its own default for stereo IT
+// files, also as a pan command on the first row of every pattern.
+const int kPan[CH_COUNT] = {32, 30, 40, 32, 18, 46, 24, 40, 44, 30, 40, 38, 36, 32, 32, 32};
+
 enum Ins {
     INS_PAD = 1, INS_SWELL, INS_BASS, INS_LEAD, INS_PLUCK, INS_BELL, INS_KICK, INS_SNARE, INS_HAT,
     INS_OHAT, INS_CRASH, INS_NOISE, INS_COUNT = INS_NOISE
@@ -499,6 +504,18 @@ bool Arrange(const Score &sc, Song &song)
                 c.cmd = 22; // V: global volume
                 c.param = (int)std::lround(128.0 * x * std::sqrt(x));
             }
+    }
+    // Pan commands at the top of every pattern, so any start position has them.
+    int top = 0;
+    for (int rows : song.posRows) {
+        for (int ch = 0; ch < CH_COUNT; ch++) {
+            Cell &c = song.At(top, ch);
+            if (ch == CH_CTRL || ch == CH_TEMPO || c.cmd)
+                continue;
+            c.cmd = 24; // X: set panning
+            c.param = std::min(255, kPan[ch] * 4);
+        }
+        top += rows;
     }
     return true;
 }
@@ -922,9 +939,8 @@ bool WriteIT(const char *path, const Score &sc, const Song &song, const std::vec
     const size_t msgOffsetAt = w.b.size();
     w.U32(0);
     w.U32(0);
-    static const int pan[CH_COUNT] = {32, 30, 40, 32, 18, 46, 24, 40, 46, 26, 42, 20, 36, 32, 32, 32};
     for (int ch = 0; ch < 64; ch++)
-        w.U8(ch < CH_COUNT ? pan[ch] : 32 + 128); // unused channels off
+        w.U8(ch < CH_COUNT ? kPan[ch] : 32 + 128); // unused channels off
     for (int ch = 0; ch < 64; ch++)
         w.U8(64);
     for (size_t p = 0; p < song.posRows.size(); p++)
