@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "assets/assets.h"
+#include "parts/dp_testPart.h"
+#include "tools/zkt_basictools.h"
 #include "tools/zkt_lowLevelCommon.h"
 
 namespace {
@@ -96,6 +98,27 @@ double BackgroundShare(const Frame &f, const unsigned char *pic, int rowSkip, in
 
 const unsigned kPart = 12000; // the main part starts 12 s into the presentation
 
+// Pixels of a text row's band that show the white glyph body blended at
+// the region's alpha 11 over the untouched background.
+long WhiteTextPixels(const Frame &f, const unsigned char *pic, int rowSkip, int y0, int y1)
+{
+    long n = 0;
+    for (int y = y0 < 0 ? 0 : y0; y < y1 && y < 240; y++)
+        for (int x = 0; x < 320; x++) {
+            int bg[3], want[3];
+            Background(pic, x, y, rowSkip, bg);
+            for (int c = 0; c < 3; c++)
+                want[c] = (255 * 11 + bg[c] * 4) / 15;
+            // Bright stars already look like that; count only where the
+            // text would visibly change the picture.
+            bool changes = false;
+            for (int c = 0; c < 3; c++)
+                changes = changes || std::abs(want[c] - bg[c]) > 24;
+            n += changes && Near(f.at(x, y), want, 3);
+        }
+    return n;
+}
+
 TEST(MainPartCapture, HalfwayThroughTheFirstWipe)
 {
     Frame f;
@@ -165,6 +188,24 @@ TEST(MainPartCapture, FormationsOverTheRightBackgrounds)
             if (other != c.pic) {
                 EXPECT_LT(BackgroundShare(f, other, 0, 0, 240), 0.1) << c.t;
             }
+        // The text rows of their slots: white glyphs in the bands of the
+        // rows shown at full alpha, none in the bands of faded-out rows.
+        ZKT_PreCalc_SinCos(nullptr, nullptr);
+        s32 slot[4];
+        TextIntro_SelectSlots(c.t, slot);
+        for (int k = 0; k < 4; k++) {
+            if (slot[k] < 0)
+                continue;
+            const TEXTINTRO_ROW &r = g_TextIntro[slot[k]];
+            const int y0 = r.y + _intsin(4, (s32)c.t, 2000 + 350 * (slot[k] % 4)) + 4;
+            const s32 a = TextIntro_Alpha(c.t, &r);
+            const long white = WhiteTextPixels(f, c.pic, c.rowSkip, y0, y0 + 32);
+            if (a == 15) {
+                EXPECT_GT(white, 40) << c.t << " slot " << k;
+            } else if (a == 0) {
+                EXPECT_LT(white, 10) << c.t << " slot " << k;
+            }
+        }
     }
 }
 
