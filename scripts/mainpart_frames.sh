@@ -31,6 +31,6 @@ for s in "${SHOTS[@]}"; do
   convert "$TMP/$name.bmp" -strip -define png:exclude-chunks=date,time "$OUT/$name.png"
   labels+=(-label "$(printf '%s ms: %s' "$ms" "${caption//-/ }")" "$OUT/$name.png")
 done
-montage "${labels[@]}" -tile 5x -geometry 320x240+4+4 -pointsize 11 -background '#202020' -fill white \
+montage "${labels[@]}" -tile 5x -geometry 320x240+4+4 -pointsize 11 -background '#202020' -fill white -depth 8 \
   -strip -define png:exclude-chunks=date,time "$OUT/contact-sheet.png"
 echo "wrote $OUT/*.png"
