@@ -5,6 +5,7 @@
 
 #include "lowlevel/gp2x/zkt_lowLevelGP2X.h"
 #include "tools/zkt_lowLevelCommon.h"
+#include "tools/zkt_streamrec.h"
 
 // ---------------------------------------------------------------- RGB layer
 
@@ -253,25 +254,7 @@ namespace {
 // A record is written only when it fits wholly inside video memory.
 u8 *RecordPtr(u32 offset, u32 size)
 {
-    if (!g_GP2X_VIDEO_BASE_PTR || size > GP2X_VIDEO_SIZE || offset > GP2X_VIDEO_SIZE - size)
-        return nullptr;
-    return g_GP2X_VIDEO_BASE_PTR + offset;
-}
-
-void PutLE(u8 *p, u32 w)
-{
-    p[0] = (u8)w;
-    p[1] = (u8)(w >> 8);
-    p[2] = (u8)(w >> 16);
-    p[3] = (u8)(w >> 24);
-}
-
-void PutBE(u8 *p, u32 w)
-{
-    p[0] = (u8)(w >> 24);
-    p[1] = (u8)(w >> 16);
-    p[2] = (u8)(w >> 8);
-    p[3] = (u8)w;
+    return ZKT_RecordPtr(g_GP2X_VIDEO_BASE_PTR, GP2X_VIDEO_SIZE, offset, size);
 }
 
 } // namespace
@@ -286,14 +269,8 @@ u32 ZKT_WriteOSDHeader(u32 offset, u32 nextHeaderOffset, u16 firstColumn, u16 fi
     // The controller follows the list by physical address; a value past
     // video memory ends it and is kept as it is.
     u32 bLast = nextHeaderOffset > GP2X_VIDEO_SIZE;
-    u32 depth = bitsPerPixel == 4 ? 1u : (bitsPerPixel == 8 ? 2u : 0u);
-    u32 w1 = (endLine & 0x7FFu) | ((firstLine & 0x3FFu) << 11) | ((alpha & 15u) << 22) | (bAlpha ? 1u << 26 : 0u) |
-             (depth << 28) | (bRunLength ? 1u << 30 : 0u) | (bLast ? 1u << 31 : 0u);
-    u32 w2 = (lastColumn & 0x7FFu) | ((firstColumn & 0x3FFu) << 11) | ((u32)keyIndex << 22) |
-             (bColorKey ? 1u << 30 : 0u);
-    PutLE(p, bLast ? nextHeaderOffset : GP2X_Phys(nextHeaderOffset));
-    PutLE(p + 4, w1);
-    PutLE(p + 8, w2);
+    ZKT_RecOSDHeader(p, bLast ? nextHeaderOffset : GP2X_Phys(nextHeaderOffset), bLast, firstColumn, firstLine,
+                     lastColumn, endLine, bitsPerPixel, bRunLength, bAlpha, bColorKey, alpha, keyIndex);
     return ZKT_OK;
 }
 
@@ -303,32 +280,18 @@ u32 ZKT_WriteSPUBaseCmd(u32 offset, u32 bChangeList, u32 changeListOffset, u16 c
     u8 *p = RecordPtr(offset & ~3u, 28);
     if (!p)
         return ZKT_ERR_INVALID_ARG;
-    u32 bLCD = !GP2X_IsTV();
-    PutBE(p, (bLCD ? 0x280u : 0x5A0u) + (bChangeList ? 1u : 0u));
-    PutBE(p + 4, ((u32)colorWord << 16) | contrastWord);
-    PutBE(p + 8, bLCD ? 319u : 719u);
-    PutBE(p + 12, ((u32)firstLine << 16) | endLine);
-    PutBE(p + 16, GP2X_Phys(topFieldOffset));
-    PutBE(p + 20, GP2X_Phys(bottomFieldOffset));
-    PutBE(p + 24, GP2X_Phys(changeListOffset));
+    ZKT_RecSPUBaseCmd(p, !GP2X_IsTV(), bChangeList, GP2X_Phys(changeListOffset), colorWord, contrastWord, firstLine,
+                      endLine, GP2X_Phys(topFieldOffset), GP2X_Phys(bottomFieldOffset));
     return ZKT_OK;
 }
 
 u32 ZKT_WriteSPUChangeCmd(u32 offset, u32 bLast, u16 firstLine, u16 endLine, u16 count, const u16 *firstColumns,
                           const u16 *lastColumns, const u16 *colorWords, const u16 *contrastWords)
 {
-    u32 size = 4 + 8 * (u32)count + (bLast ? 4u : 0u);
-    u8 *p = RecordPtr(offset & ~3u, size);
+    u8 *p = RecordPtr(offset & ~3u, ZKT_SPUChangeCmdSize(count, bLast));
     if (!p)
         return ZKT_ERR_INVALID_ARG;
-    PutBE(p, ((u32)firstLine << 16) | ((u32)count << 12) | endLine);
-    p += 4;
-    for (u32 k = 0; k < count; k++, p += 8) {
-        PutBE(p, ((u32)colorWords[k] << 16) | contrastWords[k]);
-        PutBE(p + 4, ((u32)firstColumns[k] << 16) | lastColumns[k]);
-    }
-    if (bLast)
-        PutBE(p, 0xFFFFFFFFu);
+    ZKT_RecSPUChangeCmd(p, bLast, firstLine, endLine, count, firstColumns, lastColumns, colorWords, contrastWords);
     return ZKT_OK;
 }
 
@@ -338,9 +301,7 @@ u32 ZKT_WriteSPUHighlightInfo(u32 offset, u16 leftColumn, u16 firstLine, u16 rig
     u8 *p = RecordPtr(offset & ~3u, 12);
     if (!p)
         return ZKT_ERR_INVALID_ARG;
-    PutBE(p, ((u32)leftColumn << 16) | rightColumn);
-    PutBE(p + 4, ((u32)firstLine << 16) | endLine);
-    PutBE(p + 8, ((u32)colorWord << 16) | contrastWord);
+    ZKT_RecSPUHighlightInfo(p, leftColumn, firstLine, rightColumn, endLine, colorWord, contrastWord);
     return ZKT_OK;
 }
 
