@@ -4,16 +4,6 @@
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
 #include "tools/zkt_streamrec.h"
 
-namespace {
-
-// A bad offset from a part must not turn into a write past the 8 MiB block.
-u8 *RecordPtr(u32 offset, u32 size)
-{
-    return ZKT_RecordPtr(g_GP2X_VIDEO_BASE_PTR, ZKT_VIDEO_MEM_SIZE, offset, size);
-}
-
-} // namespace
-
 u32 ZKT_SetOSDPlane(u32 bEnable, u32 evenFieldHeaderOffset, u32 oddFieldHeaderOffset)
 {
     g_bOSDLayerEnable = bEnable;
@@ -36,12 +26,9 @@ u32 ZKT_WriteOSDHeader(u32 offset, u32 nextHeaderOffset, u16 firstColumn, u16 fi
                        u16 endLine, u16 bitsPerPixel, u32 bRunLength, u32 bAlpha, u32 bColorKey, u16 alpha,
                        u8 keyIndex)
 {
-    u8 *p = RecordPtr(offset & ~3u, 12);
-    if (!p)
-        return ZKT_ERR_INVALID_ARG;
-    ZKT_RecOSDHeader(p, nextHeaderOffset, nextHeaderOffset >= ZKT_VIDEO_MEM_SIZE, firstColumn, firstLine, lastColumn,
-                     endLine, bitsPerPixel, bRunLength, bAlpha, bColorKey, alpha, keyIndex);
-    return ZKT_OK;
+    return ZKT_RecOSDHeader(g_GP2X_VIDEO_BASE_PTR, ZKT_VIDEO_MEM_SIZE, offset, nextHeaderOffset,
+                            nextHeaderOffset >= ZKT_VIDEO_MEM_SIZE, firstColumn, firstLine, lastColumn, endLine,
+                            bitsPerPixel, bRunLength, bAlpha, bColorKey, alpha, keyIndex);
 }
 
 u32 ZKT_SetSPUPlane(u32 bEnable, u32 bOnTopOfOSD, u32 bHighlight, u32 baseCmdOffset, u32 highlightOffset)
@@ -65,30 +52,21 @@ u32 ZKT_SetSPUColor(u16 index, u32 color)
 u32 ZKT_WriteSPUBaseCmd(u32 offset, u32 bChangeList, u32 changeListOffset, u16 colorWord, u16 contrastWord,
                         u16 firstLine, u16 endLine, u32 topFieldOffset, u32 bottomFieldOffset)
 {
-    u8 *p = RecordPtr(offset & ~3u, 28);
-    if (!p)
-        return ZKT_ERR_INVALID_ARG;
-    ZKT_RecSPUBaseCmd(p, g_ulDISPLAY_MODE <= 4, bChangeList, changeListOffset, colorWord, contrastWord, firstLine,
-                      endLine, topFieldOffset, bottomFieldOffset);
-    return ZKT_OK;
+    return ZKT_RecSPUBaseCmd(g_GP2X_VIDEO_BASE_PTR, ZKT_VIDEO_MEM_SIZE, offset, g_ulDISPLAY_MODE <= 4, bChangeList,
+                             changeListOffset, colorWord, contrastWord, firstLine, endLine, topFieldOffset,
+                             bottomFieldOffset);
 }
 
 u32 ZKT_WriteSPUChangeCmd(u32 offset, u32 bLast, u16 firstLine, u16 endLine, u16 count, const u16 *firstColumns,
                           const u16 *lastColumns, const u16 *colorWords, const u16 *contrastWords)
 {
-    u8 *p = RecordPtr(offset & ~3u, ZKT_SPUChangeCmdSize(count, bLast));
-    if (!p)
-        return ZKT_ERR_INVALID_ARG;
-    ZKT_RecSPUChangeCmd(p, bLast, firstLine, endLine, count, firstColumns, lastColumns, colorWords, contrastWords);
-    return ZKT_OK;
+    return ZKT_RecSPUChangeCmd(g_GP2X_VIDEO_BASE_PTR, ZKT_VIDEO_MEM_SIZE, offset, bLast, firstLine, endLine, count,
+                               firstColumns, lastColumns, colorWords, contrastWords);
 }
 
 u32 ZKT_WriteSPUHighlightInfo(u32 offset, u16 leftColumn, u16 firstLine, u16 rightColumn, u16 endLine,
                               u16 colorWord, u16 contrastWord)
 {
-    u8 *p = RecordPtr(offset & ~3u, 12);
-    if (!p)
-        return ZKT_ERR_INVALID_ARG;
-    ZKT_RecSPUHighlightInfo(p, leftColumn, firstLine, rightColumn, endLine, colorWord, contrastWord);
-    return ZKT_OK;
+    return ZKT_RecSPUHighlightInfo(g_GP2X_VIDEO_BASE_PTR, ZKT_VIDEO_MEM_SIZE, offset, leftColumn, firstLine,
+                                   rightColumn, endLine, colorWord, contrastWord);
 }

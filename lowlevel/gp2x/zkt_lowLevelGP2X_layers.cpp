@@ -249,60 +249,38 @@ u32 ZKT_SetSPUPlane(u32 bEnable, u32 bOnTopOfOSD, u32 bHighlight, u32 baseCmdOff
     return ZKT_OK;
 }
 
-namespace {
-
-// A record is written only when it fits wholly inside video memory.
-u8 *RecordPtr(u32 offset, u32 size)
-{
-    return ZKT_RecordPtr(g_GP2X_VIDEO_BASE_PTR, GP2X_VIDEO_SIZE, offset, size);
-}
-
-} // namespace
-
 u32 ZKT_WriteOSDHeader(u32 offset, u32 nextHeaderOffset, u16 firstColumn, u16 firstLine, u16 lastColumn,
                        u16 endLine, u16 bitsPerPixel, u32 bRunLength, u32 bAlpha, u32 bColorKey, u16 alpha,
                        u8 keyIndex)
 {
-    u8 *p = RecordPtr(offset & ~3u, 12);
-    if (!p)
-        return ZKT_ERR_INVALID_ARG;
     // The controller follows the list by physical address; a value past
     // video memory ends it and is kept as it is.
     u32 bLast = nextHeaderOffset > GP2X_VIDEO_SIZE;
-    ZKT_RecOSDHeader(p, bLast ? nextHeaderOffset : GP2X_Phys(nextHeaderOffset), bLast, firstColumn, firstLine,
-                     lastColumn, endLine, bitsPerPixel, bRunLength, bAlpha, bColorKey, alpha, keyIndex);
-    return ZKT_OK;
+    return ZKT_RecOSDHeader(g_GP2X_VIDEO_BASE_PTR, GP2X_VIDEO_SIZE, offset,
+                            bLast ? nextHeaderOffset : GP2X_Phys(nextHeaderOffset), bLast, firstColumn, firstLine,
+                            lastColumn, endLine, bitsPerPixel, bRunLength, bAlpha, bColorKey, alpha, keyIndex);
 }
 
 u32 ZKT_WriteSPUBaseCmd(u32 offset, u32 bChangeList, u32 changeListOffset, u16 colorWord, u16 contrastWord,
                         u16 firstLine, u16 endLine, u32 topFieldOffset, u32 bottomFieldOffset)
 {
-    u8 *p = RecordPtr(offset & ~3u, 28);
-    if (!p)
-        return ZKT_ERR_INVALID_ARG;
-    ZKT_RecSPUBaseCmd(p, !GP2X_IsTV(), bChangeList, GP2X_Phys(changeListOffset), colorWord, contrastWord, firstLine,
-                      endLine, GP2X_Phys(topFieldOffset), GP2X_Phys(bottomFieldOffset));
-    return ZKT_OK;
+    return ZKT_RecSPUBaseCmd(g_GP2X_VIDEO_BASE_PTR, GP2X_VIDEO_SIZE, offset, !GP2X_IsTV(), bChangeList,
+                             GP2X_Phys(changeListOffset), colorWord, contrastWord, firstLine, endLine,
+                             GP2X_Phys(topFieldOffset), GP2X_Phys(bottomFieldOffset));
 }
 
 u32 ZKT_WriteSPUChangeCmd(u32 offset, u32 bLast, u16 firstLine, u16 endLine, u16 count, const u16 *firstColumns,
                           const u16 *lastColumns, const u16 *colorWords, const u16 *contrastWords)
 {
-    u8 *p = RecordPtr(offset & ~3u, ZKT_SPUChangeCmdSize(count, bLast));
-    if (!p)
-        return ZKT_ERR_INVALID_ARG;
-    ZKT_RecSPUChangeCmd(p, bLast, firstLine, endLine, count, firstColumns, lastColumns, colorWords, contrastWords);
-    return ZKT_OK;
+    return ZKT_RecSPUChangeCmd(g_GP2X_VIDEO_BASE_PTR, GP2X_VIDEO_SIZE, offset, bLast, firstLine, endLine, count,
+                               firstColumns, lastColumns, colorWords, contrastWords);
 }
 
 u32 ZKT_WriteSPUHighlightInfo(u32 offset, u16 leftColumn, u16 firstLine, u16 rightColumn, u16 endLine,
                               u16 colorWord, u16 contrastWord)
 {
-    u8 *p = RecordPtr(offset & ~3u, 12);
-    if (!p)
-        return ZKT_ERR_INVALID_ARG;
-    ZKT_RecSPUHighlightInfo(p, leftColumn, firstLine, rightColumn, endLine, colorWord, contrastWord);
-    return ZKT_OK;
+    return ZKT_RecSPUHighlightInfo(g_GP2X_VIDEO_BASE_PTR, GP2X_VIDEO_SIZE, offset, leftColumn, firstLine, rightColumn,
+                                   endLine, colorWord, contrastWord);
 }
 
 // ---------------------------------------------------------------- blitter and rotator
