@@ -1,18 +1,33 @@
 #!/usr/bin/env bash
-# Installs whatever the build and the tests need from Debian's packages.
-# Used by both README commands and by CI; does nothing when all is there.
+# Installs Debian packages: `run` (the default) what building and running
+# the presentation need, `test` those plus the test and benchmark tools.
+# Used by run.sh (run), test.sh and CI (test); does nothing when all is there.
 set -euo pipefail
-PKGS=(cmake g++ make pkg-config libsdl1.2-dev libmikmod-dev libgtest-dev libbenchmark-dev
-      xvfb xauth xdotool imagemagick sox openmpt123 xmp python3 python3-pil clang
-      binutils-arm-none-eabi libunicorn-dev libfreetype-dev fonts-dejavu-core)
+what=${1:-run}
+
+# Building and running: compiler, SDL 1.2, libmikmod, and FreeType with the
+# typeface the text font is generated from.
+RUN_PKGS=(cmake g++ make pkg-config libsdl1.2-dev libmikmod-dev libfreetype-dev fonts-dejavu-core)
+# Testing: unit tests, benchmarks, the headless window and picture/sound
+# checks, the second core's emulator and cross assembler.
+TEST_PKGS=(libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick sox openmpt123 xmp
+           python3 python3-pil clang binutils-arm-none-eabi libunicorn-dev)
+
+case "$what" in
+  run)  PKGS=("${RUN_PKGS[@]}") ;;
+  test) PKGS=("${RUN_PKGS[@]}" "${TEST_PKGS[@]}") ;;
+  *)    echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
+
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+  SUDO=()
+  [ "$(id -u)" -ne 0 ] && SUDO=(sudo)
+  APT=(apt-get -o DPkg::Lock::Timeout=900)
+  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive "${APT[@]}" update -qq
+  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive "${APT[@]}" install -y -qq "${missing[@]}"
 fi
