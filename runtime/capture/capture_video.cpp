@@ -16,7 +16,6 @@ extern "C" {
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -91,24 +90,6 @@ static int64_t IoSeek(void *, int64_t offset, int whence)
 }
 
 // --- Encoders --------------------------------------------------------------
-
-u32 CaptureVideo_KindOfName(const std::string &path)
-{
-    auto ends = [&](const char *ext) {
-        size_t n = std::strlen(ext);
-        if (path.size() <= n)
-            return false;
-        for (size_t i = 0; i < n; i++)
-            if (std::tolower((unsigned char)path[path.size() - n + i]) != ext[i])
-                return false;
-        return path[path.size() - n - 1] != '/';
-    };
-    if (ends(".mkv"))
-        return CAPVID_MKV;
-    if (ends(".mp4"))
-        return CAPVID_MP4;
-    return CAPVID_NONE;
-}
 
 void CaptureVideo_Abort()
 {
@@ -373,7 +354,7 @@ static bool DrainSound(bool bLast, std::string *pErr)
     }
 }
 
-bool CaptureVideo_Sound(const s16 *pLR, u32 count, std::string *pErr)
+bool CaptureVideo_Sound(const u8 *pLR, u32 count, std::string *pErr)
 {
     if (!s_pMux)
         return Fail(pErr, "no video file open");
@@ -383,13 +364,13 @@ bool CaptureVideo_Sound(const s16 *pLR, u32 count, std::string *pErr)
         static float s_fBlock[2 * BLOCK]; // big enough for either layout
         const int n = count > BLOCK ? BLOCK : (int)count;
         uint8_t *out[2] = {(uint8_t *)s_fBlock, (uint8_t *)(s_fBlock + BLOCK)};
-        const uint8_t *in[1] = {(const uint8_t *)pLR};
+        const uint8_t *in[1] = {pLR};
         int got = swr_convert(s_pResampler, out, n, in, n);
         if (got != n)
             return Fail(pErr, "sample conversion failed");
         if (av_audio_fifo_write(s_pFifo, (void **)out, n) != n)
             return Fail(pErr, "out of memory");
-        pLR += 2 * n;
+        pLR += 4 * n;
         count -= (u32)n;
         if (!DrainSound(false, pErr))
             return false;
