@@ -16,6 +16,9 @@
 
 #include <SDL/SDL.h>
 #include <cstring>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 static u32 s_bOffline = 0;
 static u32 s_bDeviceOpen = 0;      // opened by us, still open
@@ -59,10 +62,17 @@ static void Drv_Pause()
 static void Drv_CommandLine(const CHAR *) {}
 static BOOL Drv_IsPresent() { return 1; }
 
+#ifdef __EMSCRIPTEN__
+// The page's SDL has no status query; its device exists until closed.
+static bool AudioStopped() { return EM_ASM_INT({ return typeof SDL != 'undefined' && SDL.audio ? 0 : 1; }) != 0; }
+#else
+static bool AudioStopped() { return SDL_GetAudioStatus() == SDL_AUDIO_STOPPED; }
+#endif
+
 // SDL_Quit() closes the device and the subsystem behind our back.
 static void ForgetWhatSDLClosed()
 {
-    if (s_bDeviceOpen && SDL_GetAudioStatus() == SDL_AUDIO_STOPPED)
+    if (s_bDeviceOpen && AudioStopped())
         s_bDeviceOpen = 0;
     if (s_bAudioInitByUs && !SDL_WasInit(SDL_INIT_AUDIO))
         s_bAudioInitByUs = 0;

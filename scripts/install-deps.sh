@@ -10,10 +10,12 @@ what=${1:-run}
 RUN_PKGS=(cmake g++ make pkg-config libsdl1.2-dev libmikmod-dev libfreetype-dev fonts-dejavu-core)
 # Testing: unit tests, benchmarks, the headless window and picture/sound
 # checks, the second core's emulator and cross assembler, FFmpeg's libraries
-# for vorn-capture's video files and ffmpeg/ffprobe to check them.
+# for vorn-capture's video files and ffmpeg/ffprobe to check them, the
+# browser build's compiler and the browser that checks it.
 TEST_PKGS=(libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick sox openmpt123 xmp
            python3 python3-pil clang binutils-arm-none-eabi libunicorn-dev
-           libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg)
+           libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
+           emscripten chromium)
 
 case "$what" in
   run)  PKGS=("${RUN_PKGS[@]}") ;;

@@ -11,6 +11,10 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_TESTS=ON -DVORN_BEN
 cmake --build build -j"$JOBS"
 ctest --test-dir build --output-on-failure -j"$JOBS"
 
+# The browser build, checked in headless Chromium against the native capture.
+bash scripts/web.sh --build-only --assets-from build
+python3 tests/web/browser_test.py --build build-web --capture build/vorn-capture
+
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON -DVORN_TESTS=ON -DVORN_BENCH=OFF
 cmake --build build-asan -j"$JOBS"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \

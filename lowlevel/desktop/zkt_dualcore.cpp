@@ -19,6 +19,25 @@ std::atomic<u32> g_ulArm940CmdPauseMs{5};
 
 static std::atomic<u32> s_bArm940Stop{0};
 
+#ifdef __EMSCRIPTEN__
+// The page has no threads to spare: the second core works through the
+// queue in step, on the main thread, whenever a command is sent or waited
+// for. Order, counts and the queue's indices follow the threaded channel.
+static u32 s_bInStepRunning = 0;
+
+static void Arm940Drain()
+{
+    DualCoreItemHdr *q = &g_dualCoreItemHdr;
+    while (s_bInStepRunning && q->ulPending.load() != 0) {
+        ZKT_Arm940T_Main(q->pReadBuffer[q->ulReadIndex]);
+        if (++q->ulReadIndex >= q->ulCapacity)
+            q->ulReadIndex = 0;
+        q->ulProcessedCount.fetch_add(1);
+        q->ulPending.fetch_sub(1);
+    }
+}
+#endif
+
 void ZKT_DualCoreResetQueue()
 {
     DualCoreItemHdr *q = &g_dualCoreItemHdr;
@@ -56,6 +75,11 @@ static int Arm940Thread(void *)
 
 u32 ZKT_DualCoreStart()
 {
+#ifdef __EMSCRIPTEN__
+    s_bInStepRunning = 1;
+    Arm940Drain();
+    return ZKT_OK;
+#endif
     if (g_ThreadId)
         ZKT_DualCoreStop();
     s_bArm940Stop.store(0, std::memory_order_release);
@@ -65,6 +89,10 @@ u32 ZKT_DualCoreStart()
 
 u32 ZKT_DualCoreStop()
 {
+#ifdef __EMSCRIPTEN__
+    s_bInStepRunning = 0;
+    return ZKT_OK;
+#endif
     if (g_ThreadId) {
         // Cooperative: the thread finishes the command it is on, so no
         // queue update is cut short.
@@ -86,6 +114,11 @@ u32 ZKT_DualCoreSendCmd(u32 command)
     // A queue that was never reset has no slots; waiting would never end.
     if (!q->pWriteBuffer || q->ulCapacity == 0)
         return ZKT_ERR_INIT;
+#ifdef __EMSCRIPTEN__
+    // A full queue with no core to empty it would hang the page for good.
+    if (q->ulPending.load() >= q->ulCapacity)
+        return ZKT_ERR_INIT;
+#endif
     while (q->ulPending.load(std::memory_order_acquire) >= q->ulCapacity)
         std::this_thread::yield();
     q->pWriteBuffer[q->ulWriteIndex] = command;
@@ -93,11 +126,20 @@ u32 ZKT_DualCoreSendCmd(u32 command)
         q->ulWriteIndex = 0;
     q->ulPending.fetch_add(1, std::memory_order_release);
     q->ulSentCount++;
+#ifdef __EMSCRIPTEN__
+    Arm940Drain();
+#endif
     return ZKT_OK;
 }
 
 u32 ZKT_WaitArm940T()
 {
+#ifdef __EMSCRIPTEN__
+    // Nothing else would ever empty the queue of a stopped core.
+    Arm940Drain();
+    if (!s_bInStepRunning)
+        return ZKT_OK;
+#endif
     while (g_dualCoreItemHdr.ulPending.load(std::memory_order_acquire) != 0)
         std::this_thread::yield();
     return ZKT_OK;

@@ -117,6 +117,14 @@ void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32
     }
 }
 
+// The browser's SDL asks a lock of every surface, even of the plain 24-bit
+// window picture its entry point hands us; only its canvas has one.
+#ifdef __EMSCRIPTEN__
+#define ZKT_MUSTLOCK(s) ((s) == SDL_GetVideoSurface())
+#else
+#define ZKT_MUSTLOCK(s) SDL_MUSTLOCK(s)
+#endif
+
 void ZKT_LowLevelAPI_SoftRender()
 {
     ZKT_LowLevelAPI_SoftRender_Compose();
@@ -131,7 +139,7 @@ void ZKT_LowLevelAPI_SoftRender()
     const bool ok = s && s->pixels && s->format && s->format->BytesPerPixel == 3 && s->w >= winW &&
                     s->h >= winH && s->pitch >= winW * 3;
     const bool video = SDL_WasInit(SDL_INIT_VIDEO) != 0;
-    if (ok && SDL_MUSTLOCK(s) && SDL_LockSurface(s) < 0)
+    if (ok && ZKT_MUSTLOCK(s) && SDL_LockSurface(s) < 0)
         return;
     if (lcd) {
         s32 mx = -1, my = -1;
@@ -152,7 +160,7 @@ void ZKT_LowLevelAPI_SoftRender()
         for (s32 y = 0; y < H; y++)
             memcpy((u8 *)s->pixels + (s64)y * s->pitch, g_ucSoftRenderPicture + (s64)y * W * 3, W * 3);
     }
-    if (ok && SDL_MUSTLOCK(s))
+    if (ok && ZKT_MUSTLOCK(s))
         SDL_UnlockSurface(s);
     // SDL_UpdateRect only knows the video surface; a surface of our own
     // (tests, captures) is complete once written.
