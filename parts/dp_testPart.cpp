@@ -190,10 +190,13 @@ static void ProgramBackground(u32 t, const TESTPART_GEOMETRY *g)
         ZKT_SetYUVVideoPlaneScaler(1, 1, 1024, 1024);
         ZKT_SetYUVVideoPlaneScaler(1, 0, 1024, 1024);
     } else {
-        ZKT_SetYUVVideoPlane(1, 1, 0, 0, (u16)(g->W - 1), (u16)g->H, (u16)split, (u16)(g->P / 2), upper - (u32)g->P, 0,
-                             0, lower - (u32)g->P, 0, 0);
-        ZKT_SetYUVVideoPlaneScaler(1, 1, 512, 1024);
-        ZKT_SetYUVVideoPlaneScaler(1, 0, 512, 1024);
+        // The slot rows are P pixels; a television shows each field's rows
+        // at double width and on two lines, so every line reads a whole row
+        // of the slot (half a row per line with the seam of two half rows
+        // side by side, and memory before the slot on line 0, otherwise).
+        ZKT_SetYUVVideoPlane(1, 1, 0, 0, (u16)(g->W - 1), (u16)g->H, (u16)split, (u16)g->P, upper, 0, 0, lower, 0, 0);
+        ZKT_SetYUVVideoPlaneScaler(1, 1, 512, 512);
+        ZKT_SetYUVVideoPlaneScaler(1, 0, 512, 512);
     }
 }
 

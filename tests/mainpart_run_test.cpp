@@ -40,8 +40,7 @@ void OnRoundDone(u32 t)
         s32 split;
         GetYUVBackgroundInfo(p, g.H, &upper, &lower, &split);
         const YUVPlane &a = g_YUVPlane[0];
-        const u32 shift = (g.P == g.W) ? 0 : (u32)g.P;
-        if (!a.bEnable || a.ulTopOffset != upper - shift || a.ulBottomOffset != lower - shift || a.usSplitY != split)
+        if (!a.bEnable || a.ulTopOffset != upper || a.ulBottomOffset != lower || a.usSplitY != split)
             Fail("background not the wipe of its time", t);
         if (g_ulOSDHeaderEvenField != TESTPART_OSD_HDR0 && g_ulOSDHeaderEvenField != TESTPART_OSD_HDR1)
             Fail("OSD not on one of the two buffers", t);

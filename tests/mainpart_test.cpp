@@ -918,12 +918,49 @@ TEST_F(PaintFixture, TelevisionPaintsPixelPairsInsideTheSlots)
         ZKT_DP_TestPart_Paint(t, 114000, 26);
         const YUVPlane &a = g_YUVPlane[0];
         EXPECT_EQ(a.usEndX, 719);
-        EXPECT_EQ(a.usLineWidth, 180);
+        EXPECT_EQ(a.usLineWidth, 360);
         EXPECT_EQ(g_YUVScaler[0].usHScale, 512);
         const u16 *osd = (const u16 *)vm.at(g_ulOSDHeaderEvenField + 12);
         for (int i = 0; i < 360 * 288; i++)
             ASSERT_EQ(osd[i] >> 8, osd[i] & 0xFF) << t;
     }
+    EXPECT_TRUE(vm.GuardIntact());
+}
+
+// On a television every output line of the background is one whole row of
+// its slot, the left half of the row on the left: no line from memory
+// before the slot, none made of two half rows side by side. Slot 0 starts
+// at the very start of video memory.
+TEST_F(PaintFixture, TelevisionBackgroundLinesAreWholeSlotRows)
+{
+    ZKT_DP_TestPart_Init(26);
+    // Luma tells row and half: left 16 + r mod 100, right 130 + r mod 100.
+    for (u32 slot : {0u, 1u})
+        for (u32 r = 0; r < 288; r++)
+            for (u32 x = 0; x < 360; x += 2) {
+                u8 *p = vm.at(slot * kSlot + r * 720 + x * 2);
+                const u8 y = (u8)((x < 180 ? 16 : 130) + r % 100);
+                p[0] = p[2] = y;
+                p[1] = p[3] = 128;
+            }
+    const u32 savedMode = g_ulDISPLAY_MODE;
+    g_ulDISPLAY_MODE = 26;
+    for (u32 t : {30000u, 50000u}) { // slot 1, then slot 0, both still
+        ZKT_DP_TestPart_Paint(t, 114000, 26);
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 1);
+        ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 0);
+        for (u32 y = 0; y < 576; y++) {
+            const u8 *line = g_ucSoftRenderPicture + y * 720 * 3;
+            const int left = line[0] - 16, right = line[719 * 3] - 130;
+            for (u32 x = 0; x < 720; x++)
+                ASSERT_EQ(line[x * 3], line[(x < 360 ? 0 : 719) * 3]) << "t " << t << " line " << y << " x " << x;
+            ASSERT_TRUE(left >= 0 && left < 100 && left == right) << "t " << t << " line " << y;
+            const u32 row = y / 2 + 100; // one of rows y / 2 - 1 to y / 2 + 1
+            ASSERT_TRUE(left == (int)((row - 1) % 100) || left == (int)(row % 100) || left == (int)((row + 1) % 100))
+                << "t " << t << " line " << y;
+        }
+    }
+    g_ulDISPLAY_MODE = savedMode;
     EXPECT_TRUE(vm.GuardIntact());
 }
 
