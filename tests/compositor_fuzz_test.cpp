@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
 
 #include "compositor_helpers.h"
 
@@ -171,7 +172,7 @@ void ComposeByStages()
 {
     s32 w, h;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&w, &h);
-    std::memset(g_ucByteWriteOnPlane, 0, (size_t)w * h);
+    std::memset(g_ulSoftRenderWork, 0, (size_t)w * h * 4);
     const u32 lower = g_bYUVFirstPlanePriority ? 0 : 1;
     ZKT_LowLevelAPI_SoftRender_YUV_Layer(lower, 1);
     ZKT_LowLevelAPI_SoftRender_YUV_Layer(lower, 0);
@@ -217,7 +218,9 @@ TEST(CompositorFuzz, RandomStateInEveryModeGroup)
     const auto start = Clock::now();
     double slowest = 0;
     u32 frames = 0, compared = 0;
-    std::vector<u8> picture, written;
+    std::vector<u8> picture;
+    std::vector<u32> work;
+    u32 paths = 0;
     while (std::chrono::duration<double>(Clock::now() - start).count() < seconds || frames < 3) {
         const u32 group = frames % 3;
         Scribble(r, vm);
@@ -235,17 +238,39 @@ TEST(CompositorFuzz, RandomStateInEveryModeGroup)
             s32 w, h;
             ZKT_LowLevelAPI_SoftRender_GetOutputSize(&w, &h);
             const size_t n = (size_t)w * h;
-            picture.assign(g_ucSoftRenderPicture, g_ucSoftRenderPicture + n * 3);
-            written.assign(g_ucByteWriteOnPlane, g_ucByteWriteOnPlane + n);
+            work.assign(g_ulSoftRenderWork, g_ulSoftRenderWork + n);
             ComposeByStages();
-            ASSERT_EQ(0, std::memcmp(picture.data(), g_ucSoftRenderPicture, n * 3))
+            ASSERT_EQ(0, std::memcmp(work.data(), g_ulSoftRenderWork, n * 4))
                 << "frame " << frames << " of seed " << seed;
-            ASSERT_EQ(0, std::memcmp(written.data(), g_ucByteWriteOnPlane, n)) << "frame " << frames;
             compared++;
+        }
+        // Every kernel path this processor has gives the same frame, bit for
+        // bit, working picture and written flags included.
+        {
+            s32 w, h;
+            ZKT_LowLevelAPI_SoftRender_GetOutputSize(&w, &h);
+            const size_t n = (size_t)w * h;
+            const std::string used = ZKT_SoftRenderKernels().name;
+            ZKT_SoftRenderUseKernels("scalar");
+            ZKT_LowLevelAPI_SoftRender_Compose();
+            picture.assign(g_ucSoftRenderPicture, g_ucSoftRenderPicture + n * 3);
+            work.assign(g_ulSoftRenderWork, g_ulSoftRenderWork + n);
+            for (const char *path : {"sse2", "avx2"}) {
+                if (ZKT_SoftRenderUseKernels(path) != 0)
+                    continue;
+                ZKT_LowLevelAPI_SoftRender_Compose();
+                ASSERT_EQ(0, std::memcmp(picture.data(), g_ucSoftRenderPicture, n * 3))
+                    << path << " picture, frame " << frames << " of seed " << seed;
+                ASSERT_EQ(0, std::memcmp(work.data(), g_ulSoftRenderWork, n * 4))
+                    << path << " working picture, frame " << frames << " of seed " << seed;
+                paths++;
+            }
+            ZKT_SoftRenderUseKernels(used.c_str());
         }
         frames++;
     }
-    std::printf("fuzz: seed 0x%llx, %u frames in %.1f s (%u checked stage by stage), slowest %.1f ms\n",
+    std::printf("fuzz: seed 0x%llx, %u frames in %.1f s (%u checked stage by stage, %u against the scalar "
+                "kernels), slowest %.1f ms\n",
                 (unsigned long long)seed, frames, std::chrono::duration<double>(Clock::now() - start).count(),
-                compared, slowest * 1000);
+                compared, paths, slowest * 1000);
 }

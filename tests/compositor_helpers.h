@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "lowlevel/desktop/zkt_softrender_px.h"
 #include "tools/zkt_lowLevelCommon.h"
 
 inline std::vector<u8> &TestVideoMemory()
@@ -83,14 +84,35 @@ inline s32 OutW()
     return w;
 }
 
+// The working picture's colour bytes of a pixel, in memory order (the
+// desktop hosts are little-endian), and its written flag as 0 or 1.
+inline u8 *WorkBytes(size_t i)
+{
+    return (u8 *)&g_ulSoftRenderWork[i];
+}
+
 inline const u8 *Pixel(s32 x, s32 y)
 {
-    return g_ucSoftRenderPicture + ((size_t)y * OutW() + x) * 3;
+    return WorkBytes((size_t)y * OutW() + x);
 }
 
 inline u8 Flag(s32 x, s32 y)
 {
-    return g_ucByteWriteOnPlane[(size_t)y * OutW() + x];
+    return g_ulSoftRenderWork[(size_t)y * OutW() + x] >> 24 ? 1 : 0;
+}
+
+inline void SetWork(size_t i, u32 b0, u32 b1, u32 b2, bool bWritten)
+{
+    g_ulSoftRenderWork[i] = (b0 & 0xFF) | (b1 & 0xFF) << 8 | (b2 & 0xFF) << 16 | (bWritten ? ZKT_PX_WRITTEN : 0);
+}
+
+// Step 2 of a frame: background everywhere, no pixel written.
+inline void ClearWork()
+{
+    s32 w, h;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&w, &h);
+    for (s32 i = 0; i < w * h; i++)
+        SetWork(i, 0x10, 0x80, 0x80, false);
 }
 
 // Blue, green, red of a YUV colour after the identity colour pass.

@@ -9,14 +9,7 @@ namespace {
 // Step 2 of a frame: background everywhere, no pixel written.
 void BeginFrame()
 {
-    s32 w, h;
-    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&w, &h);
-    for (s32 i = 0; i < w * h; i++) {
-        g_ucSoftRenderPicture[i * 3] = 0x10;
-        g_ucSoftRenderPicture[i * 3 + 1] = 0x80;
-        g_ucSoftRenderPicture[i * 3 + 2] = 0x80;
-    }
-    std::memset(g_ucByteWriteOnPlane, 0, (size_t)w * h);
+    ClearWork();
 }
 
 void ExpectYCC(s32 x, s32 y, u32 Y, u32 cb, u32 cr)
@@ -54,17 +47,14 @@ TEST(CompositorColour, TablesEqualTheConversionRuleForEveryYCbCr)
         const u32 n = total - start < per ? total - start : per;
         for (u32 i = 0; i < n; i++) {
             const u32 v = start + i;
-            g_ucSoftRenderPicture[i * 3] = (u8)v;
-            g_ucSoftRenderPicture[i * 3 + 1] = (u8)(v >> 8);
-            g_ucSoftRenderPicture[i * 3 + 2] = (u8)(v >> 16);
+            SetWork(i, v, v >> 8, v >> 16, true);
         }
-        std::memset(g_ucByteWriteOnPlane, 1, n);
         ZKT_LowLevelAPI_SoftRender_ColorPass();
         for (u32 i = 0; i < n; i++) {
             const u32 v = start + i;
             s32 r, g, b;
             ZKT_YUY2toRGBColor((v & 0xFF) | ((v >> 8 & 0xFF) << 8) | ((v >> 16) << 24), &r, &g, &b);
-            const u8 *p = g_ucSoftRenderPicture + i * 3;
+            const u8 *p = WorkBytes(i);
             if (p[0] != b || p[1] != g || p[2] != r)
                 FAIL() << "YCbCr " << std::hex << v;
         }
@@ -76,9 +66,9 @@ TEST(CompositorColour, BrightnessContrastAndQuadrantMatrix)
     ResetModel(0);
     BeginFrame();
     // Neutral settings after initialisation: luma kept, chroma times 63/64.
-    u8 *p = g_ucSoftRenderPicture;
+    u8 *p = WorkBytes(0), *q = WorkBytes(1);
     p[0] = 100, p[1] = 200, p[2] = 50; // u = 72, v = -78: quadrant 3
-    g_ucByteWriteOnPlane[0] = 1;
+    p[3] = 0xFF;                       // written
     ZKT_LowLevelAPI_SoftRender_ColorPass();
     u8 e[3];
     ExpectBGR(100, 198, 52, e); // 63*72/64 = 70.9 -> 70; 63*-78/64 = -76.8 -> -76
@@ -95,13 +85,12 @@ TEST(CompositorColour, BrightnessContrastAndQuadrantMatrix)
     g_scYUVBrightness = 10;
     g_ucYUVContrast = 8;
     p[0] = 100, p[1] = 128, p[2] = 128;
-    p[3] = 250, p[4] = 128, p[5] = 128;
-    g_ucByteWriteOnPlane[1] = 1;
+    q[0] = 250, q[1] = 128, q[2] = 128, q[3] = 0xFF;
     ZKT_LowLevelAPI_SoftRender_ColorPass();
     ExpectBGR(92, 128, 128, e);
     EXPECT_EQ(0, std::memcmp(p, e, 3));
     ExpectBGR(255, 128, 128, e);
-    EXPECT_EQ(0, std::memcmp(p + 3, e, 3));
+    EXPECT_EQ(0, std::memcmp(q, e, 3));
 
     // A matrix per quadrant: Cb' = (10 (k + 1) u) / 64 + 128, Cr' = 128.
     g_scYUVBrightness = 0;

@@ -8,22 +8,13 @@ namespace {
 
 void BeginFrame()
 {
-    s32 w, h;
-    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&w, &h);
-    for (s32 i = 0; i < w * h; i++) {
-        g_ucSoftRenderPicture[i * 3] = 0x10;
-        g_ucSoftRenderPicture[i * 3 + 1] = 0x80;
-        g_ucSoftRenderPicture[i * 3 + 2] = 0x80;
-    }
-    std::memset(g_ucByteWriteOnPlane, 0, (size_t)w * h);
+    ClearWork();
 }
 
 // Marks a pixel as written by a lower layer with the given Y, Cb, Cr.
 void Under(s32 x, s32 y, u8 Y, u8 cb, u8 cr)
 {
-    u8 *p = g_ucSoftRenderPicture + ((size_t)y * OutW() + x) * 3;
-    p[0] = Y, p[1] = cb, p[2] = cr;
-    g_ucByteWriteOnPlane[(size_t)y * OutW() + x] = 1;
+    SetWork((size_t)y * OutW() + x, Y, cb, cr, true);
 }
 
 u32 Y0(s32 x, s32 y)
@@ -243,7 +234,7 @@ TEST(CompositorOSD, ListsWalkFieldsAndStopOnLoops)
     DrawOSD();
     u32 drawn = 0;
     for (s32 i = 0; i < 320 * 240; i++)
-        drawn += g_ucByteWriteOnPlane[i];
+        drawn += g_ulSoftRenderWork[i] >> 24 ? 1 : 0;
     EXPECT_EQ(drawn, (u32)ZKT_OSD_MAX_AREAS);
 }
 

@@ -99,7 +99,6 @@ extern char g_strSaveFilePath[272];
 extern s32 g_nDiskWriteFrameID;
 extern u32 g_ulGP2X_FRAME_COUNT;
 extern u32 g_ulGP2XInputStateWinGUI;
-extern u8 g_ucByteWriteOnPlane[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
 extern SDL_Thread *g_ThreadId;
 extern DualCoreItemHdr g_dualCoreItemHdr;
 extern u32 g_ulDualCoreMsg[ZKT_DUALCORE_CAPACITY];
@@ -137,9 +136,10 @@ void ZKT_Sleep(u32 ms);
 void ZKT_ResetVSyncPacing();
 
 // --- Software compositor (desktop only) ---
-// The picture is composed into g_ucSoftRenderPicture, packed with a line
-// pitch of W x 3 bytes; bytes hold Y, Cb, Cr until the colour pass and
-// blue, green, red after it. Presenting copies it into g_Screen.
+// The layers are composed into a working picture of 32-bit pixels
+// (zkt_softrender_px.h); a composed frame ends packed into
+// g_ucSoftRenderPicture, blue, green, red with a line pitch of W x 3 bytes.
+// Presenting copies it into g_Screen.
 #define ZKT_WIN_W 660
 #define ZKT_WIN_H 380
 #define ZKT_WIN_PITCH (ZKT_WIN_W * 3)

@@ -36,7 +36,6 @@ char g_strSaveFilePath[272];
 s32 g_nDiskWriteFrameID = 0;
 u32 g_ulGP2X_FRAME_COUNT = 0;
 u32 g_ulGP2XInputStateWinGUI = 0;
-u8 g_ucByteWriteOnPlane[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
 SDL_Thread *g_ThreadId = nullptr;
 DualCoreItemHdr g_dualCoreItemHdr;
 u32 g_ulDualCoreMsg[ZKT_DUALCORE_CAPACITY];

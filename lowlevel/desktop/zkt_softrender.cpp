@@ -1,7 +1,8 @@
 // The software compositor: turns the hardware model into one picture per
-// frame. Layers draw into a packed working picture (Y, Cb, Cr until the
-// colour pass, blue, green, red after it) and mark what they wrote in
-// g_ucByteWriteOnPlane. Presenting it is zkt_softrender_window.cpp's job.
+// frame. Layers draw into the working picture of 32-bit pixels (Y, Cb, Cr
+// until the colour pass, blue, green, red after it, the written flag in the
+// top byte); the frame ends packed into g_ucSoftRenderPicture. Presenting
+// it is zkt_softrender_window.cpp's job.
 //
 // Everything read from video memory is bounds-checked against its 8 MiB:
 // the offsets come straight from the setters, which validate nothing.
@@ -13,6 +14,7 @@
 typedef int64_t s64;
 
 u8 g_ucSoftRenderPicture[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H * 3];
+alignas(64) u32 g_ulSoftRenderWork[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
 
 static const s64 VMSIZE = ZKT_VIDEO_MEM_SIZE;
 
@@ -35,16 +37,51 @@ void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH)
 // --- YUV planes ---
 
 // One region of one plane, resolved for the current frame: its clipped
-// lines and columns and the byte span one line reads.
+// lines and columns, and where each output column reads its luma and
+// chroma relative to the line start (the horizontal walk is the same on
+// every line), with the byte span that covers.
 struct YUVRegion {
     bool bDraw;
     bool tv;
+    bool bCopy;      // 1:1 from an even pixel: a plain deinterleave
     s32 first, yEnd; // output lines first .. yEnd - 1, inside the picture
     s32 x0, x1;      // output columns, inside the picture
     s64 offset, pitch, minOff, maxOff;
     u32 vScale, hScale;
     bool mirrorH;
+    s32 offY[ZKT_MAX_OUT_W], offC[ZKT_MAX_OUT_W];
 };
+
+// The walk along a line: p the pair, phase the luma byte in it (0 or 2);
+// every usHScale / 1024 steps the phase flips and every second flip back
+// to the start phase moves p by a pair.
+static void YUVWalk(YUVRegion &r)
+{
+    const s32 startPhase = r.mirrorH ? 2 : 0;
+    const s32 pairStep = r.mirrorH ? -4 : 4;
+    s64 p = 0;
+    s32 phase = startPhase;
+    u32 acc = 0;
+    r.minOff = 0;
+    r.maxOff = 0;
+    const s32 count = r.x1 - r.x0 + 1;
+    for (s32 i = 0; i < count; i++) {
+        r.offY[i] = (s32)(p + phase);
+        r.offC[i] = (s32)(p + 1);
+        const s64 lo = phase == 0 ? p : p + 1, hi = p + 3;
+        if (lo < r.minOff)
+            r.minOff = lo;
+        if (hi > r.maxOff)
+            r.maxOff = hi;
+        const u32 next = acc + r.hScale;
+        const u32 n = (next >> 10) - (acc >> 10);
+        p += (s64)(phase == startPhase ? n / 2 : (n + 1) / 2) * pairStep;
+        if (n & 1)
+            phase ^= 2;
+        acc = next;
+    }
+    r.bCopy = r.hScale == 1024 && !r.mirrorH;
+}
 
 static void YUVPrepare(u32 bPlaneA, u32 bTopRegion, YUVRegion &r)
 {
@@ -88,28 +125,7 @@ static void YUVPrepare(u32 bPlaneA, u32 bTopRegion, YUVRegion &r)
     if (first >= end || r.x0 > r.x1 || r.first >= r.yEnd)
         return;
     r.bDraw = true;
-
-    // The byte span of one line, from the same walk as the drawing.
-    const s32 startPhase = r.mirrorH ? 2 : 0;
-    const s32 pairStep = r.mirrorH ? -4 : 4;
-    s64 p = 0;
-    s32 phase = startPhase;
-    u32 acc = 0;
-    r.minOff = 0;
-    r.maxOff = 0;
-    for (s32 x = r.x0; x <= r.x1; x++) {
-        const s64 lo = phase == 0 ? p : p + 1, hi = p + 3;
-        if (lo < r.minOff)
-            r.minOff = lo;
-        if (hi > r.maxOff)
-            r.maxOff = hi;
-        const u32 next = acc + r.hScale;
-        const u32 n = (next >> 10) - (acc >> 10);
-        p += (s64)(phase == startPhase ? n / 2 : (n + 1) / 2) * pairStep;
-        if (n & 1)
-            phase ^= 2;
-        acc = next;
-    }
+    YUVWalk(r);
 }
 
 // Start of output line y's source data, relative to video memory.
@@ -132,76 +148,47 @@ static inline bool YUVCovers(const YUVRegion &r, s32 y, s32 x0, s32 x1)
 
 // Draws one region; lines wholly covered by one of the regions in pAbove
 // (drawn later, on top) are skipped, as their pixels would not show.
-static void YUVDraw(u32 bPlaneA, u32 bTopRegion, const YUVRegion *pAbove, s32 nAbove)
+static void YUVDraw(const YUVRegion &r, const YUVRegion *const *pAbove, s32 nAbove)
 {
-    YUVRegion r;
-    YUVPrepare(bPlaneA, bTopRegion, r);
     if (!r.bDraw)
         return;
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
     const u8 *vm = g_GP2X_VIDEO_BASE_PTR;
-
-    // The horizontal walk is the same on every line: record where each
-    // output column reads its luma and chroma, relative to the line start.
-    static s32 s_nOffY[ZKT_MAX_OUT_W], s_nOffC[ZKT_MAX_OUT_W];
-    const s32 startPhase = r.mirrorH ? 2 : 0;
-    const s32 pairStep = r.mirrorH ? -4 : 4;
-    s64 p = 0;
-    s32 phase = startPhase;
-    u32 acc = 0;
+    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
     const s32 count = r.x1 - r.x0 + 1;
-    for (s32 i = 0; i < count; i++) {
-        s_nOffY[i] = (s32)(p + phase);
-        s_nOffC[i] = (s32)(p + 1);
-        const u32 next = acc + r.hScale;
-        const u32 n = (next >> 10) - (acc >> 10);
-        // n phase steps: every second one lands back on the start phase
-        // and moves the pointer by a pair.
-        p += (s64)(phase == startPhase ? n / 2 : (n + 1) / 2) * pairStep;
-        if (n & 1)
-            phase ^= 2;
-        acc = next;
-    }
-
-    u8 *pic = g_ucSoftRenderPicture;
-    u8 *flags = g_ucByteWriteOnPlane;
     for (s32 y = r.first; y < r.yEnd; y++) {
         bool hidden = false;
         for (s32 k = 0; k < nAbove && !hidden; k++)
-            hidden = YUVCovers(pAbove[k], y, r.x0, r.x1);
+            hidden = YUVCovers(*pAbove[k], y, r.x0, r.x1);
         if (hidden)
             continue;
         const s64 line = YUVLineStart(r, y);
-        u8 *dst = pic + ((s64)y * W + r.x0) * 3;
-        u8 *fl = flags + (s64)y * W + r.x0;
+        u32 *dst = g_ulSoftRenderWork + (s64)y * W + r.x0;
         if (line + r.minOff >= 0 && line + r.maxOff < VMSIZE) {
-            const u8 *src = vm + line;
-            for (s32 i = 0; i < count; i++) {
-                dst[0] = src[s_nOffY[i]];
-                dst[1] = src[s_nOffC[i]];
-                dst[2] = src[s_nOffC[i] + 2];
-                dst += 3;
-            }
-            memset(fl, 1, count);
+            if (r.bCopy)
+                K.yuvCopy(dst, vm + line, count);
+            else
+                K.yuvGather(dst, vm + line, r.offY, r.offC, count);
         } else if (line + r.maxOff >= 0 && line + r.minOff < VMSIZE) {
             // Partly outside video memory: draw only what can be read.
-            for (s32 i = 0; i < count; i++, dst += 3) {
-                const s64 oy = line + s_nOffY[i], oc = line + s_nOffC[i];
+            for (s32 i = 0; i < count; i++) {
+                const s64 oy = line + r.offY[i], oc = line + r.offC[i];
                 if (oy < 0 || oy >= VMSIZE || oc < 0 || oc + 2 >= VMSIZE)
                     continue;
-                dst[0] = vm[oy];
-                dst[1] = vm[oc];
-                dst[2] = vm[oc + 2];
-                fl[i] = 1;
+                dst[i] = vm[oy] | vm[oc] << 8 | vm[oc + 2] << 16 | ZKT_PX_WRITTEN;
             }
         }
     }
 }
 
+static YUVRegion s_yuvRegion[4];
+
 void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
 {
-    YUVDraw(bPlaneA, bTopRegion, nullptr, 0);
+    YUVRegion &r = s_yuvRegion[0];
+    YUVPrepare(bPlaneA, bTopRegion, r);
+    YUVDraw(r, nullptr, 0);
 }
 
 // Step 3: the lower plane's regions, then the upper plane's; lines of the
@@ -209,13 +196,16 @@ void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
 static void YUVPlanes()
 {
     const u32 lowerA = g_bYUVFirstPlanePriority ? 0 : 1;
-    YUVRegion above[2];
-    YUVPrepare(!lowerA, 1, above[0]);
-    YUVPrepare(!lowerA, 0, above[1]);
-    YUVDraw(lowerA, 1, above, 2);
-    YUVDraw(lowerA, 0, above, 2);
-    YUVDraw(!lowerA, 1, nullptr, 0);
-    YUVDraw(!lowerA, 0, nullptr, 0);
+    YUVRegion *r = s_yuvRegion;
+    YUVPrepare(lowerA, 1, r[0]);
+    YUVPrepare(lowerA, 0, r[1]);
+    YUVPrepare(!lowerA, 1, r[2]);
+    YUVPrepare(!lowerA, 0, r[3]);
+    const YUVRegion *above[2] = {&r[2], &r[3]};
+    YUVDraw(r[0], above, 2);
+    YUVDraw(r[1], above, 2);
+    YUVDraw(r[2], nullptr, 0);
+    YUVDraw(r[3], nullptr, 0);
 }
 
 // --- Colour pass ---
@@ -227,44 +217,23 @@ static void YUVPlanes()
 // (Cb, Cr) only: one table per matrix holds them packed, 21 bits each with
 // a bias of 2^17, and the luma table carries 298 (Y' - 16) less that bias.
 static const s32 CONV_BIAS = 1 << 17;
-static u8 s_ucConvClamp[1024]; // index (sum >> 8) + 384
-static bool s_bConvReady = false;
-
-static void ConvInit()
-{
-    for (s32 i = 0; i < 1024; i++) {
-        const s32 v = i - 384;
-        s_ucConvClamp[i] = (u8)(v < 0 ? 0 : v > 255 ? 255 : v);
-    }
-    s_bConvReady = true;
-}
-
-static inline void ConvPixel(u8 *p, const s32 *luma, const uint64_t *chroma)
-{
-    const s32 l = luma[p[0]];
-    const uint64_t c = chroma[p[1] | (p[2] << 8)];
-    p[0] = s_ucConvClamp[((l + (s32)(c & 0x1FFFFF)) >> 8) + 384];
-    p[1] = s_ucConvClamp[((l + (s32)((c >> 21) & 0x1FFFFF)) >> 8) + 384];
-    p[2] = s_ucConvClamp[((l + (s32)(c >> 42)) >> 8) + 384];
-}
 
 static inline s32 Clamp255(s32 v)
 {
     return v < 0 ? 0 : v > 255 ? 255 : v;
 }
 
-void ZKT_LowLevelAPI_SoftRender_ColorPass()
-{
-    if (!s_bConvReady)
-        ConvInit();
-    s32 W, H;
-    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    const s32 N = W * H;
-
+struct ColourTables {
     s32 luma[256];
+    const uint64_t *chroma;
+    u32 bg; // the background, converted
+};
+
+static void ColourPrepare(ColourTables &t)
+{
     const s32 b = g_scYUVBrightness, c = g_ucYUVContrast;
     for (s32 y = 0; y < 256; y++)
-        luma[y] = 298 * (Clamp255(((y + b - 128) * (c + 8)) / 8 + 128) - 16) - CONV_BIAS;
+        t.luma[y] = 298 * (Clamp255(((y + b - 128) * (c + 8)) / 8 + 128) - 16) - CONV_BIAS;
 
     // Rebuilt only when the matrix changes, which is rare.
     static uint64_t s_ulChroma[65536];
@@ -291,230 +260,226 @@ void ZKT_LowLevelAPI_SoftRender_ColorPass()
         }
         s_bChromaReady = true;
     }
-
+    t.chroma = s_ulChroma;
     // Unwritten pixels all hold the background: convert it once.
-    u8 bg[3] = {0x10, 0x80, 0x80};
-    ConvPixel(bg, luma, s_ulChroma);
-    u8 *p = g_ucSoftRenderPicture;
-    const u8 *fl = g_ucByteWriteOnPlane;
-    for (s32 i = 0; i < N; i++, p += 3) {
-        if (fl[i]) {
-            ConvPixel(p, luma, s_ulChroma);
-        } else {
-            p[0] = bg[0];
-            p[1] = bg[1];
-            p[2] = bg[2];
-        }
-    }
+    u32 bg = 0x10 | 0x80 << 8 | 0x80 << 16 | ZKT_PX_WRITTEN;
+    g_softRenderScalar.colour(&bg, 1, t.luma, t.chroma, 0);
+    t.bg = bg & ZKT_PX_RGB;
+}
+
+void ZKT_LowLevelAPI_SoftRender_ColorPass()
+{
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    ColourTables t;
+    ColourPrepare(t);
+    ZKT_SoftRenderKernels().colour(g_ulSoftRenderWork, W * H, t.luma, t.chroma, t.bg);
 }
 
 // --- RGB layer ---
 
-// One run of output columns with the same region outcome. DEPTH selects the
-// source format, KEY the colour-key test, CHECK the bounds test for a run
-// that reaches outside video memory; all three are fixed per run.
-template <int DEPTH, bool KEY, bool CHECK>
-static void RGBSpan(u8 *dst, u8 *fl, const u8 *src, s64 srcOffset, s64 rowIndex, const s32 *srcX, s32 count,
-                    u32 alpha, u32 key)
+// The layer resolved for the frame: source, scaling and the defaults of
+// region 5.
+struct RGBFrame {
+    bool bDraw;
+    bool tv;
+    s32 W, H, depth;
+    s64 SX, SY, base;
+    u32 key;
+    bool defDraw;
+    u32 defMode, defAlpha;
+    u32 palette[256]; // blue | green << 8 | red << 16
+    s32 srcX[ZKT_MAX_OUT_W];
+};
+
+static RGBFrame s_rgb;
+
+static void RGBPrepare(RGBFrame &f)
 {
-    for (s32 i = 0; i < count; i++, dst += 3) {
+    f.bDraw = false;
+    if (!g_GP2X_VIDEO_BASE_PTR)
+        return;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&f.W, &f.H);
+    f.tv = g_ulDISPLAY_MODE > 4;
+    f.SX = g_nScreenSizeX;
+    f.SY = g_nScreenSizeY;
+    // A line longer than video memory cannot be read; refusing it also
+    // keeps every index below within 64 bits.
+    if (f.SX <= 0 || f.SY <= 0 || f.SX > VMSIZE)
+        return;
+    f.depth = g_nColorBitDepth;
+    f.base = g_ulRGBVideoMemOffset;
+    f.key = f.depth == 16 ? (g_ulRegionColorKey & 0xF8FCF8) : g_ulRegionColorKey;
+    const RGBLayerRegion &r5 = g_RGBLayerRegion[4];
+    f.defDraw = r5.bEnable && r5.bShow;
+    f.defMode = r5.usBlendMode;
+    // Opacity is four bits: anything above 15 is opaque.
+    f.defAlpha = r5.usBlendMode ? (r5.usAlpha > 15 ? 15 : r5.usAlpha) : 15;
+    bool any = f.defDraw;
+    for (s32 r = 0; r < 4; r++)
+        any = any || g_RGBLayerRegion[r].bEnable;
+    if (!any)
+        return;
+    for (s32 x = 0; x < f.W; x++)
+        f.srcX[x] = (s32)((s64)x * f.SX / f.W);
+    if (f.depth == 4 || f.depth == 8)
+        for (s32 i = 0; i < 256; i++)
+            f.palette[i] = g_ulRGBColorTable[i] & ZKT_PX_RGB;
+    f.bDraw = true;
+}
+
+// Source colours of n output columns from index rowIndex + srcX[i]; CHECK
+// leaves out (as invalid) what lies outside video memory.
+template <int DEPTH, bool CHECK>
+static void RGBFetch(u32 *out, u8 *valid, const RGBFrame &f, const u8 *src, s64 rowIndex, const s32 *srcX, s32 n)
+{
+    for (s32 i = 0; i < n; i++) {
         const s64 idx = rowIndex + srcX[i];
-        u32 b, g, r;
         if (DEPTH == 4 || DEPTH == 8) {
             const s64 o = DEPTH == 4 ? idx >> 1 : idx;
-            if (CHECK && (srcOffset + o < 0 || srcOffset + o >= VMSIZE))
+            if (CHECK && !(valid[i] = f.base + o >= 0 && f.base + o < VMSIZE))
                 continue;
             u32 v = src[o];
             if (DEPTH == 4)
                 v = (idx & 1) ? v >> 4 : v & 15;
-            const u32 e = g_ulRGBColorTable[v];
-            b = e & 0xFF;
-            g = (e >> 8) & 0xFF;
-            r = (e >> 16) & 0xFF;
+            out[i] = f.palette[v];
         } else if (DEPTH == 16) {
             const s64 o = idx * 2;
-            if (CHECK && (srcOffset + o < 0 || srcOffset + o + 1 >= VMSIZE))
+            if (CHECK && !(valid[i] = f.base + o >= 0 && f.base + o + 1 < VMSIZE))
                 continue;
             const u32 v = src[o] | (src[o + 1] << 8);
-            b = (v << 3) & 0xF8;
-            g = (v >> 3) & 0xFC;
-            r = (v >> 8) & 0xF8;
+            out[i] = ((v << 3) & 0xF8) | ((v >> 3) & 0xFC) << 8 | ((v >> 8) & 0xF8) << 16;
         } else {
             const s64 o = idx * 3;
-            if (CHECK && (srcOffset + o < 0 || srcOffset + o + 2 >= VMSIZE))
+            if (CHECK && !(valid[i] = f.base + o >= 0 && f.base + o + 2 < VMSIZE))
                 continue;
-            b = src[o];
-            g = src[o + 1];
-            r = src[o + 2];
-        }
-        u32 a = alpha;
-        if (KEY && ((b << 16) | (g << 8) | r) == key)
-            a = 0;
-        if (fl[i] == 0 || a == 15) {
-            dst[0] = (u8)b;
-            dst[1] = (u8)g;
-            dst[2] = (u8)r;
-            fl[i] = 1;
-        } else if (a != 0) {
-            PxApplyColour(dst, b | (g << 8) | (r << 16), a);
-            fl[i] = 1;
+            out[i] = src[o] | src[o + 1] << 8 | src[o + 2] << 16;
         }
     }
 }
 
-template <int DEPTH>
-static void RGBSpanDepth(bool key, bool check, u8 *dst, u8 *fl, const u8 *src, s64 srcOffset, s64 rowIndex,
-                         const s32 *srcX, s32 count, u32 alpha, u32 keyValue)
+template <bool CHECK>
+static void RGBFetchDepth(u32 *out, u8 *valid, const RGBFrame &f, const u8 *src, s64 rowIndex, const s32 *srcX,
+                          s32 n)
 {
-    if (key) {
-        if (check)
-            RGBSpan<DEPTH, true, true>(dst, fl, src, srcOffset, rowIndex, srcX, count, alpha, keyValue);
-        else
-            RGBSpan<DEPTH, true, false>(dst, fl, src, srcOffset, rowIndex, srcX, count, alpha, keyValue);
-    } else {
-        if (check)
-            RGBSpan<DEPTH, false, true>(dst, fl, src, srcOffset, rowIndex, srcX, count, alpha, keyValue);
-        else
-            RGBSpan<DEPTH, false, false>(dst, fl, src, srcOffset, rowIndex, srcX, count, alpha, keyValue);
+    switch (f.depth) {
+    case 4: RGBFetch<4, CHECK>(out, valid, f, src, rowIndex, srcX, n); break;
+    case 8: RGBFetch<8, CHECK>(out, valid, f, src, rowIndex, srcX, n); break;
+    case 16: RGBFetch<16, CHECK>(out, valid, f, src, rowIndex, srcX, n); break;
+    default: RGBFetch<24, CHECK>(out, valid, f, src, rowIndex, srcX, n); break;
+    }
+}
+
+static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
+{
+    // Regions 1 to 4 active on this line, kept in test order 4, 3, 2, 1.
+    const RGBLayerRegion *act[4];
+    s32 nAct = 0;
+    for (s32 r = 3; r >= 0; r--) {
+        const RGBLayerRegion &rg = g_RGBLayerRegion[r];
+        const s32 sy = f.tv ? 2 * rg.usStartY : rg.usStartY;
+        const s32 ey = f.tv ? 2 * rg.usEndY : rg.usEndY;
+        if (rg.bEnable && sy <= y && y <= ey)
+            act[nAct++] = &rg;
+    }
+    if (!f.defDraw && nAct == 0)
+        return;
+    const s32 W = f.W;
+
+    // The outcome only changes at region edges: cut the line there.
+    s32 cuts[10];
+    s32 nCuts = 0;
+    cuts[nCuts++] = 0;
+    for (s32 i = 0; i < nAct; i++) {
+        if (act[i]->usStartX < W)
+            cuts[nCuts++] = act[i]->usStartX;
+        if (act[i]->usEndX + 1 < W)
+            cuts[nCuts++] = act[i]->usEndX + 1;
+    }
+    for (s32 i = 1; i < nCuts; i++) // insertion sort, at most ten
+        for (s32 j = i; j > 0 && cuts[j - 1] > cuts[j]; j--) {
+            const s32 t = cuts[j];
+            cuts[j] = cuts[j - 1];
+            cuts[j - 1] = t;
+        }
+    cuts[nCuts++] = W;
+
+    const s64 rowIndex = ((s64)y * f.SY / f.H) * f.SX;
+    const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
+    u32 colours[ZKT_MAX_OUT_W];
+    u8 valid[ZKT_MAX_OUT_W];
+    for (s32 c = 0; c + 1 < nCuts; c++) {
+        const s32 xa = cuts[c], xb = cuts[c + 1];
+        if (xa >= xb)
+            continue;
+        bool draw = f.defDraw;
+        u32 mode = f.defMode, alpha = f.defAlpha;
+        for (s32 i = 0; i < nAct; i++) {
+            const RGBLayerRegion &rg = *act[i];
+            if (rg.usStartX <= xa && xa <= rg.usEndX) {
+                draw = rg.bShow != 0;
+                if (rg.bShow && rg.usBlendMode) {
+                    mode = rg.usBlendMode;
+                    alpha = rg.usAlpha > 15 ? 15 : rg.usAlpha;
+                }
+            }
+        }
+        if (!draw)
+            continue;
+        // Byte range this run reads; source columns never decrease.
+        const s64 iLo = rowIndex + f.srcX[xa], iHi = rowIndex + f.srcX[xb - 1];
+        s64 lo, hi;
+        switch (f.depth) {
+        case 4: lo = iLo >> 1; hi = iHi >> 1; break;
+        case 8: lo = iLo; hi = iHi; break;
+        case 16: lo = iLo * 2; hi = iHi * 2 + 1; break;
+        default: lo = iLo * 3; hi = iHi * 3 + 2; break;
+        }
+        if (f.base + hi < 0 || f.base + lo >= VMSIZE)
+            continue;
+        const s32 n = xb - xa;
+        u32 *dst = g_ulSoftRenderWork + (s64)y * W + xa;
+        if (f.base + lo >= 0 && f.base + hi < VMSIZE) {
+            RGBFetchDepth<false>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
+            K.rgb(dst, colours, n, alpha, mode == 1, f.key);
+        } else {
+            // Reaches outside video memory: only the readable pixels.
+            RGBFetchDepth<true>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
+            for (s32 i = 0; i < n; i++)
+                if (valid[i])
+                    g_softRenderScalar.rgb(dst + i, colours + i, 1, alpha, mode == 1, f.key);
+        }
     }
 }
 
 void ZKT_LowLevelAPI_SoftRender_RGB_Layer()
 {
-    const u8 *vm = g_GP2X_VIDEO_BASE_PTR;
-    if (!vm)
+    RGBPrepare(s_rgb);
+    if (!s_rgb.bDraw)
         return;
-    s32 W, H;
-    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    const bool tv = g_ulDISPLAY_MODE > 4;
-    const s64 SX = g_nScreenSizeX, SY = g_nScreenSizeY;
-    // A line longer than video memory cannot be read; refusing it also
-    // keeps every index below within 64 bits.
-    if (SX <= 0 || SY <= 0 || SX > VMSIZE)
-        return;
-    const s32 depth = g_nColorBitDepth;
-    const s64 base = g_ulRGBVideoMemOffset;
-    const u32 key = depth == 16 ? (g_ulRegionColorKey & 0xF8FCF8) : g_ulRegionColorKey;
-
-    static s32 s_nSrcX[ZKT_MAX_OUT_W];
-    for (s32 x = 0; x < W; x++)
-        s_nSrcX[x] = (s32)((s64)x * SX / W);
-
-    const RGBLayerRegion &r5 = g_RGBLayerRegion[4];
-    const bool defDraw = r5.bEnable && r5.bShow;
-    const u32 defMode = r5.usBlendMode;
-    // Opacity is four bits: anything above 15 is opaque.
-    const u32 defAlpha = r5.usBlendMode ? (r5.usAlpha > 15 ? 15 : r5.usAlpha) : 15;
-
-    u8 *pic = g_ucSoftRenderPicture;
-    u8 *flags = g_ucByteWriteOnPlane;
-    for (s32 y = 0; y < H; y++) {
-        // Regions 1 to 4 active on this line, kept in test order 4, 3, 2, 1.
-        const RGBLayerRegion *act[4];
-        s32 nAct = 0;
-        for (s32 r = 3; r >= 0; r--) {
-            const RGBLayerRegion &rg = g_RGBLayerRegion[r];
-            const s32 sy = tv ? 2 * rg.usStartY : rg.usStartY;
-            const s32 ey = tv ? 2 * rg.usEndY : rg.usEndY;
-            if (rg.bEnable && sy <= y && y <= ey)
-                act[nAct++] = &rg;
-        }
-        if (!defDraw && nAct == 0)
-            continue;
-
-        // The outcome only changes at region edges: cut the line there.
-        s32 cuts[10];
-        s32 nCuts = 0;
-        cuts[nCuts++] = 0;
-        for (s32 i = 0; i < nAct; i++) {
-            if (act[i]->usStartX < W)
-                cuts[nCuts++] = act[i]->usStartX;
-            if (act[i]->usEndX + 1 < W)
-                cuts[nCuts++] = act[i]->usEndX + 1;
-        }
-        for (s32 i = 1; i < nCuts; i++) // insertion sort, at most ten
-            for (s32 j = i; j > 0 && cuts[j - 1] > cuts[j]; j--) {
-                const s32 t = cuts[j];
-                cuts[j] = cuts[j - 1];
-                cuts[j - 1] = t;
-            }
-        cuts[nCuts++] = W;
-
-        const s64 rowIndex = ((s64)y * SY / H) * SX;
-        for (s32 c = 0; c + 1 < nCuts; c++) {
-            const s32 xa = cuts[c], xb = cuts[c + 1];
-            if (xa >= xb)
-                continue;
-            bool draw = defDraw;
-            u32 mode = defMode, alpha = defAlpha;
-            for (s32 i = 0; i < nAct; i++) {
-                const RGBLayerRegion &rg = *act[i];
-                if (rg.usStartX <= xa && xa <= rg.usEndX) {
-                    draw = rg.bShow != 0;
-                    if (rg.bShow && rg.usBlendMode) {
-                        mode = rg.usBlendMode;
-                        alpha = rg.usAlpha > 15 ? 15 : rg.usAlpha;
-                    }
-                }
-            }
-            if (!draw)
-                continue;
-            // Byte range this run reads; source columns never decrease.
-            const s64 iLo = rowIndex + s_nSrcX[xa], iHi = rowIndex + s_nSrcX[xb - 1];
-            s64 lo, hi;
-            switch (depth) {
-            case 4: lo = iLo >> 1; hi = iHi >> 1; break;
-            case 8: lo = iLo; hi = iHi; break;
-            case 16: lo = iLo * 2; hi = iHi * 2 + 1; break;
-            default: lo = iLo * 3; hi = iHi * 3 + 2; break;
-            }
-            if (base + hi < 0 || base + lo >= VMSIZE)
-                continue;
-            const bool check = base + lo < 0 || base + hi >= VMSIZE;
-            const bool keyed = mode == 1;
-            u8 *dst = pic + ((s64)y * W + xa) * 3;
-            u8 *fl = flags + (s64)y * W + xa;
-            const u8 *src = vm + base;
-            switch (depth) {
-            case 4:
-                RGBSpanDepth<4>(keyed, check, dst, fl, src, base, rowIndex, s_nSrcX + xa, xb - xa, alpha, key);
-                break;
-            case 8:
-                RGBSpanDepth<8>(keyed, check, dst, fl, src, base, rowIndex, s_nSrcX + xa, xb - xa, alpha, key);
-                break;
-            case 16:
-                RGBSpanDepth<16>(keyed, check, dst, fl, src, base, rowIndex, s_nSrcX + xa, xb - xa, alpha, key);
-                break;
-            default:
-                RGBSpanDepth<24>(keyed, check, dst, fl, src, base, rowIndex, s_nSrcX + xa, xb - xa, alpha, key);
-                break;
-            }
-        }
-    }
+    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
+    for (s32 y = 0; y < s_rgb.H; y++)
+        RGBLine(s_rgb, y, K);
 }
 
 // --- Gamma ---
+
+static void GammaPrepare(u8 (*lut)[256])
+{
+    for (s32 i = 0; i < 256; i++) {
+        lut[0][i] = (u8)(g_ulGammaTable[i] >> 16);
+        lut[1][i] = (u8)(g_ulGammaTable[i] >> 8);
+        lut[2][i] = (u8)g_ulGammaTable[i];
+    }
+}
 
 void ZKT_LowLevelAPI_GammaCorrection()
 {
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    u8 gb[256], gg[256], gr[256];
-    for (s32 i = 0; i < 256; i++) {
-        gb[i] = (u8)(g_ulGammaTable[i] >> 16);
-        gg[i] = (u8)(g_ulGammaTable[i] >> 8);
-        gr[i] = (u8)g_ulGammaTable[i];
-    }
-    u8 *p = g_ucSoftRenderPicture;
-    const u8 *fl = g_ucByteWriteOnPlane;
-    const s32 N = W * H;
-    for (s32 i = 0; i < N; i++, p += 3) {
-        if (fl[i]) {
-            p[0] = gb[p[0]];
-            p[1] = gg[p[1]];
-            p[2] = gr[p[2]];
-        }
-    }
+    u8 lut[3][256];
+    GammaPrepare(lut);
+    ZKT_SoftRenderKernels().gamma(g_ulSoftRenderWork, W * H, lut);
 }
 
 // --- Frame ---
@@ -523,11 +488,12 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
 {
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    // Every pixel starts as the background (Y 16, Cb 128, Cr 128). Only the
-    // flags are cleared: no layer reads an unwritten pixel's bytes (they
-    // replace it), and the colour pass writes the converted background
-    // into every pixel still unwritten, so the bytes need no fill.
-    memset(g_ucByteWriteOnPlane, 0, (size_t)W * H);
+    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
+    // Every pixel starts as the background, unwritten. Only the flags
+    // matter: no layer reads an unwritten pixel's colour (they replace it),
+    // and the colour pass gives every pixel still unwritten the converted
+    // background.
+    K.fill(g_ulSoftRenderWork, W * H, 0);
 
     YUVPlanes();
     if (g_bSPUonTopOfOSDLayer) {
@@ -541,10 +507,27 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
         if (g_bOSDLayerEnable)
             ZKT_LowLevelAPI_SoftRender_OSD_Layer();
     }
-    ZKT_LowLevelAPI_SoftRender_ColorPass();
-    ZKT_LowLevelAPI_SoftRender_RGB_Layer();
-    if (g_cursorLayer.bEnable)
-        ZKT_LowLevelAPI_SoftRender_Cursor_Layer();
-    if (g_bEnableGamma)
-        ZKT_LowLevelAPI_GammaCorrection();
+
+    // From the colour pass on every stage works line by line, so each line
+    // goes through colour, RGB, cursor, gamma and packing while in cache.
+    ColourTables ct;
+    ColourPrepare(ct);
+    RGBPrepare(s_rgb);
+    ZKT_SoftRenderCursor cur;
+    const bool bCursor = g_cursorLayer.bEnable && ZKT_SoftRenderCursorPrepare(cur);
+    const bool bGamma = g_bEnableGamma != 0;
+    u8 lut[3][256];
+    if (bGamma)
+        GammaPrepare(lut);
+    for (s32 y = 0; y < H; y++) {
+        u32 *row = g_ulSoftRenderWork + (s64)y * W;
+        K.colour(row, W, ct.luma, ct.chroma, ct.bg);
+        if (s_rgb.bDraw)
+            RGBLine(s_rgb, y, K);
+        if (bCursor)
+            ZKT_SoftRenderCursorLine(cur, y);
+        if (bGamma)
+            K.gamma(row, W, lut);
+        K.pack(g_ucSoftRenderPicture + (s64)y * W * 3, row, W);
+    }
 }

@@ -14,18 +14,12 @@ static inline u32 LoadLE32(const u8 *p)
     return p[0] | (p[1] << 8) | (p[2] << 16) | ((u32)p[3] << 24);
 }
 
-// An area's palette resolved once per area: for each value, the blend over
-// an unwritten pixel (the colour replaces it), the blend over a written one
-// (at the value's opacity), and whether the value writes at all (the key).
-struct OSDTable {
-    PxBlend over[2][256]; // [pixel already written][value]
-    u8 set[256];          // 1: draws and marks the pixel; 0: keyed
-};
-
-static inline void OSDPut(u8 *dst, u8 *fl, const OSDTable &t, u32 v)
+// One pixel of an area of 2- or 4-bit values.
+static inline void OSDPut(u32 *dst, const PxPalette &t, u32 v)
 {
-    PxApply(dst, t.over[*fl != 0][v]);
-    *fl |= t.set[v];
+    const u32 c = t.colour[v], old = *dst;
+    if (c >> 24)
+        *dst = old >> 24 ? PxBlend(old, c, t.alpha[v]) | ZKT_PX_WRITTEN : c;
 }
 
 void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
@@ -56,26 +50,18 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
     if (firstLine >= endLine || firstCol > lastCol)
         return;
 
-    static OSDTable t;
+    static PxPalette t;
     for (u32 v = 0; v < 256; v++) {
         const u32 colour = g_ulOSDPalette[v];
-        const u32 a = bAlpha ? areaAlpha : colour >> 28;
-        if (keyOn && v == keyIndex) {
-            PxBlendKeep(t.over[0][v]);
-            PxBlendKeep(t.over[1][v]);
-            t.set[v] = 0;
-            continue;
-        }
-        PxBlendMake(t.over[0][v], colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, 15);
-        PxBlendMake(t.over[1][v], colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF, a);
-        t.set[v] = 1;
+        t.alpha[v] = (u8)(bAlpha ? areaAlpha : colour >> 28);
+        t.colour[v] = (colour & ZKT_PX_RGB) | (keyOn && v == keyIndex ? 0 : ZKT_PX_WRITTEN);
     }
+    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
 
     const s32 width = lastCol - firstCol + 1;
     const s32 visEnd = lastCol < W - 1 ? lastCol : W - 1; // last column drawn
     const s32 visCount = visEnd >= firstCol ? visEnd - firstCol + 1 : 0;
-    u8 *pic = g_ucSoftRenderPicture;
-    u8 *flags = g_ucByteWriteOnPlane;
+    u32 *pic = g_ulSoftRenderWork;
     const s64 data = hoff + 12;
 
     // RLE run state carries over from line to line: the pixels form one
@@ -88,8 +74,7 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
         const s32 oy = tv ? 2 * ly + (bOddField ? 1 : 0) : ly;
         if (oy >= H)
             break; // the rest of the area lies below the picture
-        u8 *rowPix = pic + ((s64)oy * W) * 3;
-        u8 *rowFl = flags + (s64)oy * W;
+        u32 *rowPix = pic + (s64)oy * W;
         if (!rle) {
             s64 bit = data * 8 + (s64)(ly - firstLine) * width * bpp;
             s32 n = visCount;
@@ -100,17 +85,13 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
                 n = avail > 0 ? (s32)(avail / bpp) : 0;
                 cut = true;
             }
-            u8 *dst = rowPix + firstCol * 3;
-            u8 *fl = rowFl + firstCol;
+            u32 *dst = rowPix + firstCol;
             if (bpp == 8) {
-                const u8 *src = vm + (bit >> 3);
-                for (s32 i = 0; i < n; i++) {
-                    OSDPut(dst + i * 3, fl + i, t, src[i]);
-                }
+                if (n > 0)
+                    K.palette8(dst, vm + (bit >> 3), n, t);
             } else {
-                for (s32 i = 0; i < n; i++, bit += bpp) {
-                    OSDPut(dst + i * 3, fl + i, t, (vm[bit >> 3] >> (bit & 7)) & mask);
-                }
+                for (s32 i = 0; i < n; i++, bit += bpp)
+                    OSDPut(dst + i, t, (vm[bit >> 3] >> (bit & 7)) & mask);
             }
             if (cut)
                 return; // the data run off the end of video memory
@@ -139,10 +120,8 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
                 runLeft -= n;
             // Only the part of the run inside the picture costs pixel work.
             const s32 xa = x, xb = x + n - 1 < visEnd ? x + n - 1 : visEnd;
-            if (xa <= xb && t.set[runValue]) {
-                for (s32 i = xa; i <= xb; i++)
-                    OSDPut(rowPix + i * 3, rowFl + i, t, runValue);
-            }
+            if (xa <= xb && (t.colour[runValue] >> 24))
+                K.ink(rowPix + xa, xb - xa + 1, t.colour[runValue], t.alpha[runValue]);
             x += n;
         }
     }
@@ -191,50 +170,63 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer()
 
 // --- Cursor ---
 
-void ZKT_LowLevelAPI_SoftRender_Cursor_Layer()
+bool ZKT_SoftRenderCursorPrepare(ZKT_SoftRenderCursor &c)
 {
-    const u8 *vm = g_GP2X_VIDEO_BASE_PTR;
-    if (!vm)
-        return;
-    s32 W, H;
-    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    const bool tv = g_ulDISPLAY_MODE > 4;
-    const CursorLayer &c = g_cursorLayer;
-    const s32 S = c.bLarge ? 64 : 32;
-    const s32 x0 = c.usX, y0 = tv ? 2 * c.usY : c.usY;
-    if (x0 >= W || y0 >= H)
-        return;
-    const s32 width = x0 + S > W ? W - x0 : S;
-    s32 lines = tv ? 2 * S : S;
-    if (y0 + lines > H)
-        lines = H - y0;
-    const s32 rowBytes = S / 4;
-    const u32 t0 = (c.ulColor0 >> 24) & 0xF0, t1 = (c.ulColor1 >> 24) & 0xF0;
-    const u32 col[2][3] = {{(c.ulColor0 >> 16) & 0xFF, (c.ulColor0 >> 8) & 0xFF, c.ulColor0 & 0xFF},
-                           {(c.ulColor1 >> 16) & 0xFF, (c.ulColor1 >> 8) & 0xFF, c.ulColor1 & 0xFF}};
-    const u32 t[2] = {t0, t1};
+    if (!g_GP2X_VIDEO_BASE_PTR)
+        return false;
+    s32 H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&c.W, &H);
+    c.tv = g_ulDISPLAY_MODE > 4;
+    const CursorLayer &cl = g_cursorLayer;
+    c.S = cl.bLarge ? 64 : 32;
+    c.x0 = cl.usX;
+    c.y0 = c.tv ? 2 * cl.usY : cl.usY;
+    if (c.x0 >= c.W || c.y0 >= H)
+        return false;
+    c.width = c.x0 + c.S > c.W ? c.W - c.x0 : c.S;
+    c.lines = c.tv ? 2 * c.S : c.S;
+    if (c.y0 + c.lines > H)
+        c.lines = H - c.y0;
+    c.rowBytes = c.S / 4;
+    c.t[0] = (cl.ulColor0 >> 24) & 0xF0;
+    c.t[1] = (cl.ulColor1 >> 24) & 0xF0;
+    // Blue, green, red in the working picture's byte order.
+    c.col[0] = ((cl.ulColor0 >> 16) & 0xFF) | (cl.ulColor0 & 0xFF00) | (cl.ulColor0 & 0xFF) << 16;
+    c.col[1] = ((cl.ulColor1 >> 16) & 0xFF) | (cl.ulColor1 & 0xFF00) | (cl.ulColor1 & 0xFF) << 16;
+    return true;
+}
 
-    for (s32 l = 0; l < lines; l++) {
-        const s32 row = tv ? l / 2 + ((l & 1) ? S : 0) : l;
-        const s64 src = (s64)c.ulBitmapOffset + (s64)row * rowBytes;
-        u8 *dst = g_ucSoftRenderPicture + ((s64)(y0 + l) * W + x0) * 3;
-        u8 *fl = g_ucByteWriteOnPlane + (s64)(y0 + l) * W + x0;
-        if (src + rowBytes > VMSIZE)
-            continue; // bitmap row outside video memory
-        const u8 *bm = vm + src;
-        for (s32 x = 0; x < width; x++, dst += 3) {
-            fl[x] = 1;
-            const u32 v = (bm[x >> 2] >> ((x & 3) * 2)) & 3;
-            if (v < 2) {
-                const u32 tt = t[v];
-                dst[0] = (u8)((dst[0] * (240 - tt) + col[v][0] * tt) / 240);
-                dst[1] = (u8)((dst[1] * (240 - tt) + col[v][1] * tt) / 240);
-                dst[2] = (u8)((dst[2] * (240 - tt) + col[v][2] * tt) / 240);
-            } else if (v == 3) {
-                dst[0] = (u8)(255 - dst[0]);
-                dst[1] = (u8)(255 - dst[1]);
-                dst[2] = (u8)(255 - dst[2]);
-            }
+void ZKT_SoftRenderCursorLine(const ZKT_SoftRenderCursor &c, s32 y)
+{
+    const s32 l = y - c.y0;
+    if (l < 0 || l >= c.lines)
+        return;
+    const s32 row = c.tv ? l / 2 + ((l & 1) ? c.S : 0) : l;
+    const s64 src = (s64)g_cursorLayer.ulBitmapOffset + (s64)row * c.rowBytes;
+    if (src + c.rowBytes > VMSIZE)
+        return; // bitmap row outside video memory
+    const u8 *bm = g_GP2X_VIDEO_BASE_PTR + src;
+    u32 *dst = g_ulSoftRenderWork + (s64)y * c.W + c.x0;
+    for (s32 x = 0; x < c.width; x++) {
+        const u32 v = (bm[x >> 2] >> ((x & 3) * 2)) & 3, old = dst[x];
+        if (v < 2) {
+            const u32 tt = c.t[v], it = 240 - tt, k = c.col[v];
+            dst[x] = ((old & 0xFF) * it + (k & 0xFF) * tt) / 240 |
+                     (((old >> 8) & 0xFF) * it + ((k >> 8) & 0xFF) * tt) / 240 << 8 |
+                     (((old >> 16) & 0xFF) * it + ((k >> 16) & 0xFF) * tt) / 240 << 16 | ZKT_PX_WRITTEN;
+        } else if (v == 3) {
+            dst[x] = (~old & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
+        } else {
+            dst[x] = old | ZKT_PX_WRITTEN;
         }
     }
+}
+
+void ZKT_LowLevelAPI_SoftRender_Cursor_Layer()
+{
+    ZKT_SoftRenderCursor c;
+    if (!ZKT_SoftRenderCursorPrepare(c))
+        return;
+    for (s32 l = 0; l < c.lines; l++)
+        ZKT_SoftRenderCursorLine(c, c.y0 + l);
 }

@@ -1,85 +1,99 @@
-// Blending one working-picture pixel with a colour at an opacity in
-// fifteenths: byte = (old x (15 - a) + new x a) / 15, rounded down.
+// The compositor's working picture and the span kernels that work on it.
 //
-// With SSE2 the three channels go through one multiply-add and one exact
-// divide by 15 (x * 4370 >> 16 is x / 15 rounded down for every x up to
-// 255 x 15). The pixel is read and written as two bytes plus one: a wider
-// access would overlap the neighbour's and stall on its pending store.
+// A working pixel is one 32-bit word: bits 0-7, 8-15 and 16-23 hold the
+// three colour bytes (Y, Cb, Cr until the colour pass, blue, green, red
+// after it) and bits 24-31 are 0xFF once a layer wrote the pixel, 0 before.
+// Keeping the written flag in the spare byte lets one vector instruction
+// work on four or eight whole pixels. The packed 24-bit picture that the
+// window, the frame dump and the capture tool read is made once, at the
+// end of a frame.
+//
+// Blending in fifteenths: byte = (old x (15 - a) + new x a) / 15, rounded
+// down; x * 4370 >> 16 (and x * 34953 >> 19) is x / 15 exactly for every
+// x up to 255 x 15.
 #ifndef ZKT_SOFTRENDER_PX_H
 #define ZKT_SOFTRENDER_PX_H
 
-#include <cstring>
+#include <cstdint>
 
-#include "lowlevel/zkt_lowLevel.h"
+#include "lowlevel/desktop/zkt_lowLevelWin.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#define ZKT_PX_WRITTEN 0xFF000000u
+#define ZKT_PX_RGB 0x00FFFFFFu
 
-struct alignas(16) PxBlend {
-    u16 w[4];   // new byte x a per channel (the fourth is unused)
-    u16 inv[4]; // 15 - a per channel
+extern u32 g_ulSoftRenderWork[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
+
+static inline u32 PxDiv15(u32 x)
+{
+    return (x * 34953u) >> 19;
+}
+
+// Byte-wise blend of colour c over old at opacity a (0..15); the flag byte
+// of the result is 0.
+static inline u32 PxBlend(u32 old, u32 c, u32 a)
+{
+    const u32 ia = 15 - a;
+    return PxDiv15((old & 0xFF) * ia + (c & 0xFF) * a) |
+           PxDiv15(((old >> 8) & 0xFF) * ia + ((c >> 8) & 0xFF) * a) << 8 |
+           PxDiv15(((old >> 16) & 0xFF) * ia + ((c >> 16) & 0xFF) * a) << 16;
+}
+
+// An OSD area's palette resolved once per area: per value, the colour and
+// its opacity (15 over an unwritten pixel is applied by the kernel) and
+// whether the value draws at all (the key).
+struct PxPalette {
+    u32 colour[256]; // colour bytes; flag byte 0xFF when the value draws, 0 when keyed
+    u8 alpha[256];
 };
 
-// Opacity a (0..15) of colour bytes c0, c1, c2.
-static inline void PxBlendMake(PxBlend &b, u32 c0, u32 c1, u32 c2, u32 a)
-{
-    b.w[0] = (u16)(c0 * a);
-    b.w[1] = (u16)(c1 * a);
-    b.w[2] = (u16)(c2 * a);
-    b.w[3] = 0;
-    b.inv[0] = b.inv[1] = b.inv[2] = (u16)(15 - a);
-    b.inv[3] = 15;
-}
+// The span kernels. Every kernel has a plain version, the reference; the
+// vector versions give the same words bit for bit.
+struct SoftRenderKernels {
+    const char *name;
+    // dst[i] = v.
+    void (*fill)(u32 *dst, s32 n, u32 v);
+    // A 1:1 YUY2 line from an even pixel: dst[i] = Y | Cb << 8 | Cr << 16, written.
+    void (*yuvCopy)(u32 *dst, const u8 *src, s32 n);
+    // Any other walk: luma at src + offY[i], chroma at src + offC[i] and + 2.
+    void (*yuvGather)(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n);
+    // Colour c at opacity a over n pixels: replaces unwritten pixels, blends
+    // over written ones, marks all written.
+    void (*ink)(u32 *dst, s32 n, u32 c, u32 a);
+    // One palette value per source byte.
+    void (*palette8)(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
+    // Colour pass: written pixels through the luma and packed chroma tables,
+    // unwritten ones become bg (flag 0).
+    void (*colour)(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg);
+    // RGB source colours (blue | green << 8 | red << 16) at opacity a; with
+    // bKey, colours equal to key (same byte order) count as opacity 0.
+    void (*rgb)(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
+    // Gamma on written pixels; lut[k][v] is channel k's level for v.
+    void (*gamma)(u32 *p, s32 n, const u8 (*lut)[256]);
+    // Packs n working pixels into 3n bytes.
+    void (*pack)(u8 *dst, const u32 *src, s32 n);
+};
 
-// Leaves the pixel as it is.
-static inline void PxBlendKeep(PxBlend &b)
-{
-    PxBlendMake(b, 0, 0, 0, 0);
-}
-
-static inline void PxApply(u8 *dst, const PxBlend &b)
-{
-#if defined(__SSE2__)
-    const __m128i e = _mm_load_si128((const __m128i *)&b);
-    u16 lo;
-    std::memcpy(&lo, dst, 2);
-    const s32 v = lo | (dst[2] << 16);
-    const __m128i o = _mm_unpacklo_epi8(_mm_cvtsi32_si128(v), _mm_setzero_si128());
-    __m128i x = _mm_add_epi16(_mm_mullo_epi16(o, _mm_srli_si128(e, 8)), e);
-    x = _mm_mulhi_epu16(x, _mm_set1_epi16(4370));
-    const u32 r = (u32)_mm_cvtsi128_si32(_mm_packus_epi16(x, x));
-    lo = (u16)r;
-    std::memcpy(dst, &lo, 2);
-    dst[2] = (u8)(r >> 16);
-#else
-    for (int k = 0; k < 3; k++)
-        dst[k] = (u8)(((dst[k] * b.inv[k] + b.w[k]) * 34953u) >> 19);
+extern const SoftRenderKernels g_softRenderScalar;
+#if defined(__x86_64__) || defined(__i386__)
+extern const SoftRenderKernels g_softRenderSSE2;
+extern const SoftRenderKernels g_softRenderAVX2;
 #endif
-}
 
-// The same with a colour of its own per pixel (blue | green << 8 |
-// red << 16) at opacity a, 1..14.
-static inline void PxApplyColour(u8 *dst, u32 colour, u32 a)
-{
-#if defined(__SSE2__)
-    u16 lo;
-    std::memcpy(&lo, dst, 2);
-    const s32 v = lo | (dst[2] << 16);
-    const __m128i z = _mm_setzero_si128();
-    const __m128i o = _mm_unpacklo_epi8(_mm_cvtsi32_si128(v), z);
-    const __m128i c = _mm_unpacklo_epi8(_mm_cvtsi32_si128((s32)colour), z);
-    __m128i x = _mm_add_epi16(_mm_mullo_epi16(o, _mm_set1_epi16((s16)(15 - a))),
-                              _mm_mullo_epi16(c, _mm_set1_epi16((s16)a)));
-    x = _mm_mulhi_epu16(x, _mm_set1_epi16(4370));
-    const u32 r = (u32)_mm_cvtsi128_si32(_mm_packus_epi16(x, x));
-    lo = (u16)r;
-    std::memcpy(dst, &lo, 2);
-    dst[2] = (u8)(r >> 16);
-#else
-    for (int k = 0; k < 3; k++)
-        dst[k] = (u8)((((colour >> (8 * k) & 0xFF) * a + dst[k] * (15 - a)) * 34953u) >> 19);
-#endif
-}
+// The cursor resolved for a frame, drawn line by line.
+struct ZKT_SoftRenderCursor {
+    s32 W, x0, y0, width, lines, S, rowBytes;
+    bool tv;
+    u32 t[2], col[2];
+};
+// False when the cursor draws nothing this frame.
+bool ZKT_SoftRenderCursorPrepare(ZKT_SoftRenderCursor &c);
+void ZKT_SoftRenderCursorLine(const ZKT_SoftRenderCursor &c, s32 y);
+
+// The kernels in use: picked once, from what the processor offers, unless
+// VORN_KERNELS names a path (scalar, sse2, avx2).
+const SoftRenderKernels &ZKT_SoftRenderKernels();
+// Switches to the named path; result 0, or 2 when this build or processor
+// lacks it (the current path stays).
+u32 ZKT_SoftRenderUseKernels(const char *name);
 
 #endif

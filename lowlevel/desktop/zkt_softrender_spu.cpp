@@ -16,38 +16,10 @@ static inline u32 LoadBE32(const u8 *p)
 }
 
 // What one pixel code draws over one piece of columns, worked out once per
-// band: the blend over an unwritten pixel (opaque) and over a written one.
+// band.
 struct SPUInk {
-    PxBlend over[2];
-    u8 y, cb, cr, opaque;
+    u32 colour, opacity;
 };
-
-static void SPUInkMake(SPUInk &k, u32 colour, u32 op)
-{
-    k.y = (u8)colour;
-    k.cb = (u8)(colour >> 8);
-    k.cr = (u8)(colour >> 24);
-    k.opaque = op == 15;
-    PxBlendMake(k.over[0], k.y, k.cb, k.cr, 15);
-    PxBlendMake(k.over[1], k.y, k.cb, k.cr, op);
-}
-
-static void SPURun(u8 *dst, u8 *fl, s32 n, const SPUInk &k)
-{
-    if (k.opaque) {
-        for (s32 i = 0; i < n; i++, dst += 3) {
-            dst[0] = k.y;
-            dst[1] = k.cb;
-            dst[2] = k.cr;
-        }
-        memset(fl, 1, n);
-        return;
-    }
-    for (s32 i = 0; i < n; i++, dst += 3) {
-        PxApply(dst, k.over[fl[i] != 0]);
-        fl[i] = 1;
-    }
-}
 
 void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn, s32 firstLine, s32 lastColumn,
                                                    s32 endLine, u16 colourWord, u16 contrastWord, s32 changeCount,
@@ -130,14 +102,15 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
         segStart[nSeg] = visEnd + 1;
     static SPUInk s_ink[34][4];
     for (s32 i = 0; i < nSeg; i++)
-        for (u32 c = 0; c < 4; c++)
-            SPUInkMake(s_ink[i][c], g_ulSPUColorPalette[(segC[i] >> (4 * c)) & 15], (segK[i] >> (4 * c)) & 15);
+        for (u32 c = 0; c < 4; c++) {
+            const u32 colour = g_ulSPUColorPalette[(segC[i] >> (4 * c)) & 15];
+            s_ink[i][c].colour = (colour & 0xFFFF) | ((colour >> 8) & 0xFF0000);
+            s_ink[i][c].opacity = (segK[i] >> (4 * c)) & 15;
+        }
+    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
 
-    u8 *pic = g_ucSoftRenderPicture;
-    u8 *flags = g_ucByteWriteOnPlane;
     for (s32 y = y0; y < yEnd; y += step) {
-        u8 *rowPix = pic + (s64)y * W * 3;
-        u8 *rowFl = flags + (s64)y * W;
+        u32 *rowPix = g_ulSoftRenderWork + (s64)y * W;
         bool high = true;
         s32 x = firstColumn;
         s32 seg = 0;
@@ -171,7 +144,7 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
                 while (seg + 1 < nSeg && segStart[seg + 1] <= xa)
                     seg++;
                 const s32 end = segStart[seg + 1] - 1 < xb ? segStart[seg + 1] - 1 : xb;
-                SPURun(rowPix + xa * 3, rowFl + xa, end - xa + 1, s_ink[seg][c]);
+                K.ink(rowPix + xa, end - xa + 1, s_ink[seg][c].colour, s_ink[seg][c].opacity);
                 xa = end + 1;
             }
             x += run;

@@ -1,0 +1,156 @@
+// The plain span kernels, the reference for the vector ones, and the
+// choice of the path a process uses.
+#include <cstdlib>
+#include <cstring>
+
+#include "lowlevel/desktop/zkt_softrender_px.h"
+
+static void ScalarFill(u32 *dst, s32 n, u32 v)
+{
+    for (s32 i = 0; i < n; i++)
+        dst[i] = v;
+}
+
+static void ScalarYUVCopy(u32 *dst, const u8 *src, s32 n)
+{
+    for (s32 i = 0; i < n; i++) {
+        const u8 *p = src + (i >> 1) * 4;
+        dst[i] = p[(i & 1) * 2] | p[1] << 8 | p[3] << 16 | ZKT_PX_WRITTEN;
+    }
+}
+
+static void ScalarYUVGather(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n)
+{
+    for (s32 i = 0; i < n; i++) {
+        const u8 *c = src + offC[i];
+        dst[i] = src[offY[i]] | c[0] << 8 | c[2] << 16 | ZKT_PX_WRITTEN;
+    }
+}
+
+static void ScalarInk(u32 *dst, s32 n, u32 c, u32 a)
+{
+    c = (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
+    if (a == 15) {
+        for (s32 i = 0; i < n; i++)
+            dst[i] = c;
+        return;
+    }
+    for (s32 i = 0; i < n; i++)
+        dst[i] = dst[i] >> 24 ? PxBlend(dst[i], c, a) | ZKT_PX_WRITTEN : c;
+}
+
+static void ScalarPalette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
+{
+    for (s32 i = 0; i < n; i++) {
+        const u32 v = src[i], c = t.colour[v], old = dst[i];
+        if (!(c >> 24))
+            continue; // keyed
+        dst[i] = old >> 24 ? PxBlend(old, c, t.alpha[v]) | ZKT_PX_WRITTEN : c;
+    }
+}
+
+static inline u32 Clamp8(s32 v)
+{
+    return v < 0 ? 0 : v > 255 ? 255 : (u32)v;
+}
+
+static void ScalarColour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg)
+{
+    for (s32 i = 0; i < n; i++) {
+        const u32 v = p[i];
+        if (!(v >> 24)) {
+            p[i] = bg;
+            continue;
+        }
+        const s32 l = luma[v & 0xFF];
+        const uint64_t c = chroma[(v >> 8) & 0xFFFF];
+        p[i] = Clamp8((l + (s32)(c & 0x1FFFFF)) >> 8) | Clamp8((l + (s32)((c >> 21) & 0x1FFFFF)) >> 8) << 8 |
+               Clamp8((l + (s32)(c >> 42)) >> 8) << 16 | ZKT_PX_WRITTEN;
+    }
+}
+
+static void ScalarRGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
+{
+    for (s32 i = 0; i < n; i++) {
+        const u32 c = src[i];
+        u32 ca = a;
+        if (bKey && (((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF)) == key)
+            ca = 0;
+        const u32 old = dst[i];
+        if (!(old >> 24) || ca == 15)
+            dst[i] = c | ZKT_PX_WRITTEN;
+        else if (ca)
+            dst[i] = PxBlend(old, c, ca) | ZKT_PX_WRITTEN;
+    }
+}
+
+static void ScalarGamma(u32 *p, s32 n, const u8 (*lut)[256])
+{
+    for (s32 i = 0; i < n; i++) {
+        const u32 v = p[i];
+        if (v >> 24)
+            p[i] = lut[0][v & 0xFF] | lut[1][(v >> 8) & 0xFF] << 8 | lut[2][(v >> 16) & 0xFF] << 16 | ZKT_PX_WRITTEN;
+    }
+}
+
+static void ScalarPack(u8 *dst, const u32 *src, s32 n)
+{
+    for (s32 i = 0; i < n; i++, dst += 3) {
+        const u32 v = src[i];
+        dst[0] = (u8)v;
+        dst[1] = (u8)(v >> 8);
+        dst[2] = (u8)(v >> 16);
+    }
+}
+
+const SoftRenderKernels g_softRenderScalar = {
+    "scalar",     ScalarFill,   ScalarYUVCopy, ScalarYUVGather, ScalarInk, ScalarPalette8,
+    ScalarColour, ScalarRGB,    ScalarGamma,   ScalarPack,
+};
+
+#if 1 // TEMP
+const SoftRenderKernels g_softRenderSSE2 = {"sse2", ScalarFill,   ScalarYUVCopy, ScalarYUVGather, ScalarInk, ScalarPalette8,
+    ScalarColour, ScalarRGB,    ScalarGamma,   ScalarPack};
+const SoftRenderKernels g_softRenderAVX2 = {"avx2", ScalarFill,   ScalarYUVCopy, ScalarYUVGather, ScalarInk, ScalarPalette8,
+    ScalarColour, ScalarRGB,    ScalarGamma,   ScalarPack};
+#endif
+static const SoftRenderKernels *s_pKernels = nullptr;
+
+static const SoftRenderKernels *KernelsByName(const char *name)
+{
+    if (!strcmp(name, "scalar"))
+        return &g_softRenderScalar;
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    if (!strcmp(name, "sse2") && __builtin_cpu_supports("sse2"))
+        return &g_softRenderSSE2;
+    if (!strcmp(name, "avx2") && __builtin_cpu_supports("avx2"))
+        return &g_softRenderAVX2;
+#endif
+    return nullptr;
+}
+
+const SoftRenderKernels &ZKT_SoftRenderKernels()
+{
+    if (s_pKernels)
+        return *s_pKernels;
+    const char *forced = getenv("VORN_KERNELS");
+    if (forced && *forced)
+        s_pKernels = KernelsByName(forced);
+    if (!s_pKernels)
+        s_pKernels = KernelsByName("avx2");
+    if (!s_pKernels)
+        s_pKernels = KernelsByName("sse2");
+    if (!s_pKernels)
+        s_pKernels = &g_softRenderScalar;
+    return *s_pKernels;
+}
+
+u32 ZKT_SoftRenderUseKernels(const char *name)
+{
+    const SoftRenderKernels *k = name ? KernelsByName(name) : nullptr;
+    if (!k)
+        return 2;
+    s_pKernels = k;
+    return 0;
+}
