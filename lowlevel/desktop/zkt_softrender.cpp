@@ -263,7 +263,7 @@ static void ColourPrepare(ColourTables &t)
     t.chroma = s_ulChroma;
     // Unwritten pixels all hold the background: convert it once.
     u32 bg = 0x10 | 0x80 << 8 | 0x80 << 16 | ZKT_PX_WRITTEN;
-    g_softRenderScalar.colour(&bg, 1, t.luma, t.chroma, 0);
+    ZKT_SoftRenderScalar_Colour(&bg, 1, t.luma, t.chroma, 0);
     t.bg = bg & ZKT_PX_RGB;
 }
 
@@ -447,7 +447,7 @@ static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
             RGBFetchDepth<true>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
             for (s32 i = 0; i < n; i++)
                 if (valid[i])
-                    g_softRenderScalar.rgb(dst + i, colours + i, 1, alpha, mode == 1, f.key);
+                    ZKT_SoftRenderScalar_RGB(dst + i, colours + i, 1, alpha, mode == 1, f.key);
         }
     }
 }

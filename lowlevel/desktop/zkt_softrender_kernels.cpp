@@ -5,13 +5,13 @@
 
 #include "lowlevel/desktop/zkt_softrender_px.h"
 
-static void ScalarFill(u32 *dst, s32 n, u32 v)
+void ZKT_SoftRenderScalar_Fill(u32 *dst, s32 n, u32 v)
 {
     for (s32 i = 0; i < n; i++)
         dst[i] = v;
 }
 
-static void ScalarYUVCopy(u32 *dst, const u8 *src, s32 n)
+void ZKT_SoftRenderScalar_YUVCopy(u32 *dst, const u8 *src, s32 n)
 {
     for (s32 i = 0; i < n; i++) {
         const u8 *p = src + (i >> 1) * 4;
@@ -19,7 +19,7 @@ static void ScalarYUVCopy(u32 *dst, const u8 *src, s32 n)
     }
 }
 
-static void ScalarYUVGather(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n)
+void ZKT_SoftRenderScalar_YUVGather(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n)
 {
     for (s32 i = 0; i < n; i++) {
         const u8 *c = src + offC[i];
@@ -27,7 +27,7 @@ static void ScalarYUVGather(u32 *dst, const u8 *src, const s32 *offY, const s32 
     }
 }
 
-static void ScalarInk(u32 *dst, s32 n, u32 c, u32 a)
+void ZKT_SoftRenderScalar_Ink(u32 *dst, s32 n, u32 c, u32 a)
 {
     c = (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
     if (a == 15) {
@@ -39,7 +39,7 @@ static void ScalarInk(u32 *dst, s32 n, u32 c, u32 a)
         dst[i] = dst[i] >> 24 ? PxBlend(dst[i], c, a) | ZKT_PX_WRITTEN : c;
 }
 
-static void ScalarPalette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
+void ZKT_SoftRenderScalar_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
 {
     for (s32 i = 0; i < n; i++) {
         const u32 v = src[i], c = t.colour[v], old = dst[i];
@@ -54,7 +54,7 @@ static inline u32 Clamp8(s32 v)
     return v < 0 ? 0 : v > 255 ? 255 : (u32)v;
 }
 
-static void ScalarColour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg)
+void ZKT_SoftRenderScalar_Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg)
 {
     for (s32 i = 0; i < n; i++) {
         const u32 v = p[i];
@@ -69,7 +69,7 @@ static void ScalarColour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma,
     }
 }
 
-static void ScalarRGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
+void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
 {
     for (s32 i = 0; i < n; i++) {
         const u32 c = src[i];
@@ -84,7 +84,7 @@ static void ScalarRGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
     }
 }
 
-static void ScalarGamma(u32 *p, s32 n, const u8 (*lut)[256])
+void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const u8 (*lut)[256])
 {
     for (s32 i = 0; i < n; i++) {
         const u32 v = p[i];
@@ -93,7 +93,7 @@ static void ScalarGamma(u32 *p, s32 n, const u8 (*lut)[256])
     }
 }
 
-static void ScalarPack(u8 *dst, const u32 *src, s32 n)
+void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n)
 {
     for (s32 i = 0; i < n; i++, dst += 3) {
         const u32 v = src[i];
@@ -104,16 +104,18 @@ static void ScalarPack(u8 *dst, const u32 *src, s32 n)
 }
 
 const SoftRenderKernels g_softRenderScalar = {
-    "scalar",     ScalarFill,   ScalarYUVCopy, ScalarYUVGather, ScalarInk, ScalarPalette8,
-    ScalarColour, ScalarRGB,    ScalarGamma,   ScalarPack,
+    "scalar",
+    ZKT_SoftRenderScalar_Fill,
+    ZKT_SoftRenderScalar_YUVCopy,
+    ZKT_SoftRenderScalar_YUVGather,
+    ZKT_SoftRenderScalar_Ink,
+    ZKT_SoftRenderScalar_Palette8,
+    ZKT_SoftRenderScalar_Colour,
+    ZKT_SoftRenderScalar_RGB,
+    ZKT_SoftRenderScalar_Gamma,
+    ZKT_SoftRenderScalar_Pack,
 };
 
-#if 1 // TEMP
-const SoftRenderKernels g_softRenderSSE2 = {"sse2", ScalarFill,   ScalarYUVCopy, ScalarYUVGather, ScalarInk, ScalarPalette8,
-    ScalarColour, ScalarRGB,    ScalarGamma,   ScalarPack};
-const SoftRenderKernels g_softRenderAVX2 = {"avx2", ScalarFill,   ScalarYUVCopy, ScalarYUVGather, ScalarInk, ScalarPalette8,
-    ScalarColour, ScalarRGB,    ScalarGamma,   ScalarPack};
-#endif
 static const SoftRenderKernels *s_pKernels = nullptr;
 
 static const SoftRenderKernels *KernelsByName(const char *name)

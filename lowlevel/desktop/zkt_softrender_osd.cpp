@@ -53,7 +53,7 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
     static PxPalette t;
     for (u32 v = 0; v < 256; v++) {
         const u32 colour = g_ulOSDPalette[v];
-        t.alpha[v] = (u8)(bAlpha ? areaAlpha : colour >> 28);
+        t.alpha[v] = (u32)(bAlpha ? areaAlpha : colour >> 28);
         t.colour[v] = (colour & ZKT_PX_RGB) | (keyOn && v == keyIndex ? 0 : ZKT_PX_WRITTEN);
     }
     const SoftRenderKernels &K = ZKT_SoftRenderKernels();

@@ -43,7 +43,7 @@ static inline u32 PxBlend(u32 old, u32 c, u32 a)
 // whether the value draws at all (the key).
 struct PxPalette {
     u32 colour[256]; // colour bytes; flag byte 0xFF when the value draws, 0 when keyed
-    u8 alpha[256];
+    u32 alpha[256];
 };
 
 // The span kernels. Every kernel has a plain version, the reference; the
@@ -77,6 +77,27 @@ extern const SoftRenderKernels g_softRenderScalar;
 #if defined(__x86_64__) || defined(__i386__)
 extern const SoftRenderKernels g_softRenderSSE2;
 extern const SoftRenderKernels g_softRenderAVX2;
+#endif
+
+// The kernels by name, for the vector paths to fall back on (the tails of
+// spans, and kernels that are table look-ups through and through).
+void ZKT_SoftRenderScalar_Fill(u32 *dst, s32 n, u32 v);
+void ZKT_SoftRenderScalar_YUVCopy(u32 *dst, const u8 *src, s32 n);
+void ZKT_SoftRenderScalar_YUVGather(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n);
+void ZKT_SoftRenderScalar_Ink(u32 *dst, s32 n, u32 c, u32 a);
+void ZKT_SoftRenderScalar_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
+void ZKT_SoftRenderScalar_Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg);
+void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
+void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const u8 (*lut)[256]);
+void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);
+#if defined(__x86_64__) || defined(__i386__)
+void ZKT_SoftRenderSSE2_Fill(u32 *dst, s32 n, u32 v);
+void ZKT_SoftRenderSSE2_YUVCopy(u32 *dst, const u8 *src, s32 n);
+void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a);
+void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
+void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg);
+void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
+void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n);
 #endif
 
 // The cursor resolved for a frame, drawn line by line.

@@ -1,0 +1,227 @@
+// The span kernels eight pixels at a time with AVX2, for processors that
+// have it. Only this file is built for AVX2, and it defines nothing but
+// its own kernels: every header comes in before the target switch, so no
+// shared inline function is compiled with instructions an older processor
+// lacks.
+#include <cstring>
+
+#include "lowlevel/desktop/zkt_softrender_px.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+
+#include <immintrin.h>
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace {
+
+inline __m256i Load(const u32 *p)
+{
+    return _mm256_loadu_si256((const __m256i *)p);
+}
+
+inline void Store(u32 *p, __m256i v)
+{
+    _mm256_storeu_si256((__m256i *)p, v);
+}
+
+inline __m256i Written()
+{
+    return _mm256_set1_epi32((int)ZKT_PX_WRITTEN);
+}
+
+inline __m256i WrittenMask(__m256i v)
+{
+    return _mm256_srai_epi32(v, 31);
+}
+
+inline __m256i Select(__m256i mask, __m256i a, __m256i b)
+{
+    return _mm256_blendv_epi8(b, a, mask);
+}
+
+// (old x ia + cw) / 15 per byte for eight pixels; ia and cw per 16-bit
+// lane, low (l) and high (h) halves of each 128-bit lane as unpacked.
+inline __m256i Blend15(__m256i old, __m256i ial, __m256i iah, __m256i cwl, __m256i cwh)
+{
+    const __m256i z = _mm256_setzero_si256(), k = _mm256_set1_epi16(4370);
+    __m256i lo = _mm256_unpacklo_epi8(old, z), hi = _mm256_unpackhi_epi8(old, z);
+    lo = _mm256_mulhi_epu16(_mm256_add_epi16(_mm256_mullo_epi16(lo, ial), cwl), k);
+    hi = _mm256_mulhi_epu16(_mm256_add_epi16(_mm256_mullo_epi16(hi, iah), cwh), k);
+    return _mm256_and_si256(_mm256_packus_epi16(lo, hi), _mm256_set1_epi32(ZKT_PX_RGB));
+}
+
+void Fill(u32 *dst, s32 n, u32 v)
+{
+    const __m256i x = _mm256_set1_epi32((int)v);
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8)
+        Store(dst + i, x);
+    ZKT_SoftRenderScalar_Fill(dst + i, n - i, v);
+}
+
+void YUVCopy(u32 *dst, const u8 *src, s32 n)
+{
+    const __m256i m = _mm256_set1_epi32(0xFF);
+    s32 i = 0;
+    for (; i + 16 <= n; i += 16) {
+        // Eight YUY2 words, 64-bit pieces ordered so that the in-lane
+        // unpacks below give pixels 0-7 and 8-15.
+        const __m256i w = _mm256_permute4x64_epi64(_mm256_loadu_si256((const __m256i *)(src + i * 2)), 0xD8);
+        const __m256i ch = _mm256_or_si256(_mm256_and_si256(w, _mm256_set1_epi32(0xFF00)),
+                                           _mm256_and_si256(_mm256_srli_epi32(w, 8), _mm256_set1_epi32(0xFF0000)));
+        const __m256i f = _mm256_or_si256(ch, Written());
+        const __m256i p0 = _mm256_or_si256(_mm256_and_si256(w, m), f);
+        const __m256i p1 = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(w, 16), m), f);
+        Store(dst + i, _mm256_unpacklo_epi32(p0, p1));
+        Store(dst + i + 8, _mm256_unpackhi_epi32(p0, p1));
+    }
+    ZKT_SoftRenderSSE2_YUVCopy(dst + i, src + i * 2, n - i);
+}
+
+void Ink(u32 *dst, s32 n, u32 c, u32 a)
+{
+    c = (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
+    const __m256i cv = _mm256_set1_epi32((int)c);
+    s32 i = 0;
+    if (a == 15) {
+        for (; i + 8 <= n; i += 8)
+            Store(dst + i, cv);
+    } else {
+        const __m256i ia = _mm256_set1_epi16((short)(15 - a));
+        const __m256i cw =
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(_mm256_and_si256(cv, _mm256_set1_epi32(ZKT_PX_RGB)),
+                                                    _mm256_setzero_si256()),
+                               _mm256_set1_epi16((short)a));
+        for (; i + 8 <= n; i += 8) {
+            const __m256i old = Load(dst + i);
+            const __m256i b = _mm256_or_si256(Blend15(old, ia, ia, cw, cw), Written());
+            Store(dst + i, Select(WrittenMask(old), b, cv));
+        }
+    }
+    ZKT_SoftRenderSSE2_Ink(dst + i, n - i, c, a);
+}
+
+inline void Spread(__m256i a32, __m256i &lo, __m256i &hi)
+{
+    const __m256i a16 = _mm256_or_si256(a32, _mm256_slli_epi32(a32, 16));
+    lo = _mm256_unpacklo_epi32(a16, a16);
+    hi = _mm256_unpackhi_epi32(a16, a16);
+}
+
+inline __m256i Over(__m256i old, __m256i c, __m256i a32)
+{
+    const __m256i z = _mm256_setzero_si256();
+    __m256i al, ah, il, ih;
+    Spread(a32, al, ah);
+    Spread(_mm256_sub_epi32(_mm256_set1_epi32(15), a32), il, ih);
+    const __m256i cwl = _mm256_mullo_epi16(_mm256_unpacklo_epi8(c, z), al);
+    const __m256i cwh = _mm256_mullo_epi16(_mm256_unpackhi_epi8(c, z), ah);
+    const __m256i b = _mm256_or_si256(Blend15(old, il, ih, cwl, cwh), Written());
+    return Select(WrittenMask(old), b, _mm256_or_si256(c, Written()));
+}
+
+void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
+{
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        long long v8;
+        memcpy(&v8, src + i, 8);
+        const __m256i idx = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(v8));
+        const __m256i c = _mm256_i32gather_epi32((const int *)t.colour, idx, 4);
+        const __m256i a = _mm256_i32gather_epi32((const int *)t.alpha, idx, 4);
+        const __m256i old = Load(dst + i);
+        const __m256i rgb = _mm256_and_si256(c, _mm256_set1_epi32(ZKT_PX_RGB));
+        Store(dst + i, Select(WrittenMask(c), Over(old, rgb, a), old));
+    }
+    ZKT_SoftRenderSSE2_Palette8(dst + i, src + i, n - i, t);
+}
+
+void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
+{
+    s32 i = 0;
+    const bool keyed = bKey && !(key >> 24);
+    const __m256i kv = _mm256_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
+    const __m256i ia = _mm256_set1_epi16((short)(15 - a)), av = _mm256_set1_epi16((short)a);
+    const __m256i z = _mm256_setzero_si256();
+    for (; i + 8 <= n; i += 8) {
+        const __m256i c = Load(src + i), old = Load(dst + i);
+        const __m256i wm = WrittenMask(old);
+        const __m256i km = keyed ? _mm256_cmpeq_epi32(c, kv) : z;
+        const __m256i cw = _mm256_or_si256(c, Written());
+        __m256i over;
+        if (a == 15)
+            over = cw;
+        else if (a == 0)
+            over = old;
+        else
+            over = _mm256_or_si256(Blend15(old, ia, ia, _mm256_mullo_epi16(_mm256_unpacklo_epi8(c, z), av),
+                                           _mm256_mullo_epi16(_mm256_unpackhi_epi8(c, z), av)),
+                                   Written());
+        Store(dst + i, Select(wm, Select(km, old, over), cw));
+    }
+    ZKT_SoftRenderSSE2_RGB(dst + i, src + i, n - i, a, bKey, key);
+}
+
+void Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg)
+{
+    const __m256i bgv = _mm256_set1_epi32((int)bg), m21 = _mm256_set1_epi32(0x1FFFFF);
+    const __m256i m8 = _mm256_set1_epi32(0xFF), m16 = _mm256_set1_epi32(0xFFFF);
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i v = Load(p + i);
+        const __m256i wm = WrittenMask(v);
+        if (_mm256_testz_si256(wm, wm)) {
+            Store(p + i, bgv);
+            continue;
+        }
+        const __m256i l = _mm256_i32gather_epi32(luma, _mm256_and_si256(v, m8), 4);
+        const __m256i ci = _mm256_and_si256(_mm256_srli_epi32(v, 8), m16);
+        const __m256i c03 = _mm256_i32gather_epi64((const long long *)chroma, _mm256_castsi256_si128(ci), 8);
+        const __m256i c47 = _mm256_i32gather_epi64((const long long *)chroma, _mm256_extracti128_si256(ci, 1), 8);
+        // Low and high words of the eight chroma entries, in pixel order.
+        const __m256i idx = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+        const __m256i a = _mm256_permutevar8x32_epi32(c03, idx), b = _mm256_permutevar8x32_epi32(c47, idx);
+        const __m256i lo = _mm256_permute2x128_si256(a, b, 0x20), hi = _mm256_permute2x128_si256(a, b, 0x31);
+        const __m256i tb = _mm256_and_si256(lo, m21);
+        const __m256i tg = _mm256_and_si256(_mm256_or_si256(_mm256_srli_epi32(lo, 21), _mm256_slli_epi32(hi, 11)), m21);
+        const __m256i tr = _mm256_srli_epi32(hi, 10);
+        const __m256i vb = _mm256_srai_epi32(_mm256_add_epi32(l, tb), 8);
+        const __m256i vg = _mm256_srai_epi32(_mm256_add_epi32(l, tg), 8);
+        const __m256i vr = _mm256_srai_epi32(_mm256_add_epi32(l, tr), 8);
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i px = _mm256_or_si256(
+            _mm256_or_si256(_mm256_min_epi32(_mm256_max_epi32(vb, zero), m8),
+                            _mm256_slli_epi32(_mm256_min_epi32(_mm256_max_epi32(vg, zero), m8), 8)),
+            _mm256_slli_epi32(_mm256_min_epi32(_mm256_max_epi32(vr, zero), m8), 16));
+        Store(p + i, Select(wm, _mm256_or_si256(px, Written()), bgv));
+    }
+    ZKT_SoftRenderSSE2_Colour(p + i, n - i, luma, chroma, bg);
+}
+
+void Pack(u8 *dst, const u32 *src, s32 n)
+{
+    // Twelve bytes from each four pixels; each store writes sixteen, the
+    // last four overwritten by the next, so the last group goes the plain
+    // way.
+    const __m128i sh = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i sh2 = _mm256_broadcastsi128_si256(sh);
+    s32 i = 0;
+    for (; i + 12 <= n; i += 8) {
+        const __m256i v = _mm256_shuffle_epi8(Load(src + i), sh2);
+        _mm_storeu_si128((__m128i *)(dst + i * 3), _mm256_castsi256_si128(v));
+        _mm_storeu_si128((__m128i *)(dst + i * 3 + 12), _mm256_extracti128_si256(v, 1));
+    }
+    ZKT_SoftRenderSSE2_Pack(dst + i * 3, src + i, n - i);
+}
+
+} // namespace
+
+#pragma GCC pop_options
+
+const SoftRenderKernels g_softRenderAVX2 = {
+    "avx2", Fill, YUVCopy, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB, ZKT_SoftRenderScalar_Gamma, Pack,
+};
+
+#endif
