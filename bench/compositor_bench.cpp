@@ -3,13 +3,15 @@
 // SPU with a change list, the RGB layer with all five regions (alpha and
 // colour key), a 64x64 cursor and gamma; LCD frames include the framing in
 // the skin. Next to it, a plain memset plus memcpy of the same picture
-// bytes as the floor of what touching the picture costs.
+// bytes as the floor of what touching the picture costs. The frame and
+// each stage run on every kernel path the processor has.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <vector>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "lowlevel/desktop/zkt_softrender_px.h"
 
 namespace {
 
@@ -123,9 +125,25 @@ void Scene(u32 mode)
     g_Screen = nullptr;
 }
 
+const char *const s_strPath[] = {"scalar", "sse2", "avx2"};
+
+// Second argument: the kernel path. False (and the run skipped) when this
+// processor lacks it.
+bool UsePath(benchmark::State &state, int arg)
+{
+    const char *path = s_strPath[state.range(arg)];
+    if (ZKT_SoftRenderUseKernels(path) != 0) {
+        state.SkipWithError("path not available here");
+        return false;
+    }
+    return true;
+}
+
 void BM_Compose(benchmark::State &state)
 {
     const u32 mode = (u32)state.range(0);
+    if (!UsePath(state, 1))
+        return;
     Scene(mode);
     for (auto _ : state) {
         ZKT_LowLevelAPI_SoftRender_Compose();
@@ -135,7 +153,7 @@ void BM_Compose(benchmark::State &state)
     }
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    state.SetLabel(std::to_string(W) + "x" + std::to_string(H));
+    state.SetLabel(std::to_string(W) + "x" + std::to_string(H) + " " + s_strPath[state.range(1)]);
 }
 
 void BM_MemsetMemcpy(benchmark::State &state)
@@ -156,7 +174,7 @@ void BM_MemsetMemcpy(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_Compose)->Arg(0)->Arg(12)->Arg(26)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Compose)->ArgsProduct({{0, 12, 26}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemsetMemcpy)->Arg(0)->Arg(12)->Arg(26)->Unit(benchmark::kMillisecond);
 
 namespace {
@@ -165,9 +183,13 @@ namespace {
 void BM_Stage(benchmark::State &state)
 {
     const u32 mode = (u32)state.range(0);
+    if (!UsePath(state, 2))
+        return;
     Scene(mode);
     ZKT_LowLevelAPI_SoftRender_Compose();
     const int stage = (int)state.range(1);
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
     for (auto _ : state) {
         switch (stage) {
         case 0: ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 1); ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 0);
@@ -177,14 +199,15 @@ void BM_Stage(benchmark::State &state)
         case 3: ZKT_LowLevelAPI_SoftRender_ColorPass(); break;
         case 4: ZKT_LowLevelAPI_SoftRender_RGB_Layer(); break;
         case 5: ZKT_LowLevelAPI_GammaCorrection(); break;
+        case 6: ZKT_SoftRenderKernels().pack(g_ucSoftRenderPicture, g_ulSoftRenderWork, W * H); break;
         default: ZKT_LowLevelAPI_SoftRender_FrameLCD(s_window.data(), ZKT_WIN_PITCH, 80, 233, 0, 0); break;
         }
         benchmark::ClobberMemory();
     }
-    static const char *names[] = {"yuv", "osd", "spu", "colour", "rgb", "gamma", "frame"};
-    state.SetLabel(names[stage]);
+    static const char *names[] = {"yuv", "osd", "spu", "colour", "rgb", "gamma", "pack", "frame"};
+    state.SetLabel(std::string(names[stage]) + " " + s_strPath[state.range(2)]);
 }
 
 } // namespace
 
-BENCHMARK(BM_Stage)->ArgsProduct({{0, 26}, {0, 1, 2, 3, 4, 5}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stage)->ArgsProduct({{0, 26}, {0, 1, 2, 3, 4, 5, 6, 7}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
