@@ -10,6 +10,7 @@
 #include "assets/assets.h"
 #include "assets/textfont.h"
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "lowlevel/desktop/zkt_softrender_px.h"
 #include "parts/dp_testPart.h"
 #include "tools/zkt_basictools.h"
 
@@ -950,10 +951,11 @@ TEST_F(PaintFixture, TelevisionBackgroundLinesAreWholeSlotRows)
         ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 1);
         ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 0);
         for (u32 y = 0; y < 576; y++) {
-            const u8 *line = g_ucSoftRenderPicture + y * 720 * 3;
-            const int left = line[0] - 16, right = line[719 * 3] - 130;
+            // Luma is the low byte of each working pixel.
+            const u32 *line = g_ulSoftRenderWork + y * 720;
+            const int left = (u8)line[0] - 16, right = (u8)line[719] - 130;
             for (u32 x = 0; x < 720; x++)
-                ASSERT_EQ(line[x * 3], line[(x < 360 ? 0 : 719) * 3]) << "t " << t << " line " << y << " x " << x;
+                ASSERT_EQ((u8)line[x], (u8)line[x < 360 ? 0 : 719]) << "t " << t << " line " << y << " x " << x;
             ASSERT_TRUE(left >= 0 && left < 100 && left == right) << "t " << t << " line " << y;
             const u32 row = y / 2 + 100; // one of rows y / 2 - 1 to y / 2 + 1
             ASSERT_TRUE(left == (int)((row - 1) % 100) || left == (int)(row % 100) || left == (int)((row + 1) % 100))
