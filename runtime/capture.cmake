@@ -1,5 +1,7 @@
 # vorn-capture: the presentation on a virtual clock, to pictures and sound.
 add_executable(vorn-capture ${CMAKE_SOURCE_DIR}/runtime/main_capture.cpp
+  ${CMAKE_SOURCE_DIR}/runtime/capture/capture_run.cpp
+  ${CMAKE_SOURCE_DIR}/runtime/capture/capture_out.cpp
   ${CMAKE_SOURCE_DIR}/runtime/capture/capture_scale.cpp)
 vorn_link_desktop(vorn-capture)
 

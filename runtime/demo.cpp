@@ -14,6 +14,7 @@
 #include "ui/zkt_tinymenu_vol.h"
 
 void (*g_pfnDemoTrace)(const char *step) = nullptr;
+u32 (*g_pfnDemoSkipCompose)() = nullptr;
 
 static inline void Trace(const char *step)
 {
@@ -228,7 +229,8 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
             if (platform->bDesktop) {
                 if (Player_Active())
                     MikMod_Update();
-                ZKT_LowLevelAPI_SoftRender();
+                if (!g_pfnDemoSkipCompose || !g_pfnDemoSkipCompose())
+                    ZKT_LowLevelAPI_SoftRender();
                 // The desktop's 1 ms yield; through the API so that a program
                 // driving its own clock does not wait for real.
                 ZKT_DelayMS(1);

@@ -54,4 +54,8 @@ u32 DEMO_ClampClock(u32 mhz);
 // step reports its name before it runs.
 extern void (*g_pfnDemoTrace)(const char *step);
 
+// Optional: nonzero when this round's picture is not wanted, so the desktop
+// does not compose it (a capture passing over frames it does not keep).
+extern u32 (*g_pfnDemoSkipCompose)();
+
 #endif

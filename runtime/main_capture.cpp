@@ -1,8 +1,6 @@
-// vorn-capture: runs the real presentation on a clock it advances itself,
-// frame by frame at a fixed rate, and writes the frames (and the music of
-// the same span, sample-exact) to disk. Nothing is dropped, nothing waits.
+// vorn-capture: one frame, or a range of frames with its music, from the
+// presentation on a virtual clock (runtime/capture.h), written to disk.
 #include <SDL/SDL.h>
-#include <mikmod.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,41 +13,26 @@
 #include <string>
 #include <vector>
 
-#include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "runtime/capture/capture_run.h"
+#include "runtime/capture/capture_out.h"
 #include "runtime/demo.h"
 
-#define CAPTURE_RATE 44100u
-
 typedef uint64_t u64;
-
-struct CaptureKey {
-    u32 ulTime; // capture time in ms at which the key changes
-    u32 ulKey;  // SDL key symbol
-    u32 bDown;
-};
 
 // Options.
 static u32 s_ulFrom = 0, s_ulTo = 0, s_ulFps = 60;
 static s32 s_nMode = 0;
-static u32 s_bSingle = 0, s_bWindow = 0;
+static u32 s_bSingle = 0, s_bWindow = 0, s_bOverwrite = 0;
 static std::string s_strOut;
-static std::string s_strDumpBase; // hidden name the frame dump writes under
-static std::vector<CaptureKey> s_keys;
+static std::vector<CAPTURE_KEY> s_keys;
 
 // Run state.
-static u32 s_ulNow = 0;        // the virtual clock the presentation reads
-static u32 s_ulFrame = 0;      // frames done
-static u32 s_ulFrameCount = 0; // frames wanted
-static size_t s_nextKey = 0;
-static u64 s_ullSamplesDone = 0;
-static FILE *s_pWav = nullptr;
-static std::string s_strWavPart, s_strWavFinal;
-static u32 s_bFailed = 0;
+static CAPOUT_FILE s_wav;
+static u64 s_ullSamples = 0;
+static u32 s_ulFramesWritten = 0, s_ulFrameCount = 0;
 static std::string s_strError;
+static int s_nErrorStatus = 0;
 static double s_dStartSeconds = 0;
-
-static u32 VirtualClock() { return s_ulNow; }
-static void VirtualSleep(u32) {} // time only moves when a frame is done
 
 static double Seconds()
 {
@@ -58,51 +41,11 @@ static double Seconds()
     return (double)ts.tv_sec + ts.tv_nsec * 1e-9;
 }
 
-static u32 FrameTime(u32 k)
+static void Fail(int status, const std::string &why)
 {
-    return s_ulFrom + (u32)((u64)k * 1000 / s_ulFps);
-}
-
-// The audio of frame k spans samples [k * rate / fps, (k + 1) * rate / fps),
-// so any number of frames adds up to the exact sample count.
-static u64 SampleAt(u64 k)
-{
-    return k * CAPTURE_RATE / s_ulFps;
-}
-
-static void Fail(const std::string &why)
-{
-    if (!s_bFailed)
+    if (!s_nErrorStatus) {
+        s_nErrorStatus = status;
         s_strError = why;
-    s_bFailed = 1;
-}
-
-// --- The capture's sound driver: mixes only when asked to -----------------
-
-static int CapInit() { return VC_Init(); }
-static void CapUpdate() {}
-static BOOL CapIsPresent() { return 1; }
-static int CapReset() { return 0; }
-
-static MDRIVER s_drvCapture = {
-    nullptr, "capture", "vorn capture driver", 0, 255, "capture", nullptr, nullptr, CapIsPresent,
-    VC_SampleLoad, VC_SampleUnload, VC_SampleSpace, VC_SampleLength, CapInit, VC_Exit, CapReset,
-    VC_SetNumVoices, VC_PlayStart, VC_PlayStop, CapUpdate, nullptr, VC_VoiceSetVolume, VC_VoiceGetVolume,
-    VC_VoiceSetFrequency, VC_VoiceGetFrequency, VC_VoiceSetPanning, VC_VoiceGetPanning, VC_VoicePlay,
-    VC_VoiceStop, VC_VoiceStopped, VC_VoiceGetPosition, VC_VoiceRealVolume};
-
-static void MixSamples(u64 count, FILE *out)
-{
-    static SBYTE buf[4096 * 4];
-    while (count > 0) {
-        u32 n = count > 4096 ? 4096 : (u32)count;
-        if (md_driver == &s_drvCapture)
-            VC_WriteBytes(buf, n * 4);
-        else
-            std::memset(buf, 0, n * 4);
-        if (out && std::fwrite(buf, 4, n, out) != n)
-            Fail("could not write the audio (disk full?)");
-        count -= n;
     }
 }
 
@@ -131,60 +74,42 @@ static bool WriteWavHeader(FILE *f, u64 samples)
 
 // --- Frames ---------------------------------------------------------------
 
-static std::string DumpName(const std::string &base, u32 k)
+static std::string FrameName(u32 k)
 {
-    char num[16];
-    std::snprintf(num, sizeof num, "_%.6u.bmp", k);
-    return base + num;
+    char num[32];
+    std::snprintf(num, sizeof num, "/frame_%.6u.bmp", k);
+    return s_strOut + num;
 }
 
-static bool WriteBMP(const std::string &path, const u8 *pixels, int w, int h, int pitch)
+// Frame files and the music of a range; also what a killed run leaves.
+static bool IsRangeOutput(const char *name)
 {
-    std::string part = path + ".part";
-    FILE *f = std::fopen(part.c_str(), "wb");
-    if (!f)
-        return false;
+    if (name[0] == '.')
+        name++;
+    const size_t n = std::strlen(name);
+    return (std::strncmp(name, "frame_", 6) == 0 && (n > 10 && std::strstr(name, ".bmp") != nullptr)) ||
+           std::strncmp(name, "audio.wav", 9) == 0;
+}
+
+// 24-bit BMP, bottom line first.
+static bool WriteBMP(FILE *f, const CAPTURE_PICTURE *pic)
+{
     u8 hdr[54] = {'B', 'M'};
-    u32 bytes = (u32)(w * h * 3);
+    const u32 line = pic->ulWidth * 3, bytes = line * pic->ulHeight;
     PutLE(hdr + 2, bytes + 54, 4);
     PutLE(hdr + 10, 54, 4);
     PutLE(hdr + 14, 40, 4);
-    PutLE(hdr + 18, (u32)w, 4);
-    PutLE(hdr + 22, (u32)h, 4);
+    PutLE(hdr + 18, pic->ulWidth, 4);
+    PutLE(hdr + 22, pic->ulHeight, 4);
     PutLE(hdr + 26, 1, 2);
     PutLE(hdr + 28, 24, 2);
     PutLE(hdr + 34, bytes, 4);
     PutLE(hdr + 38, 4000, 4);
     PutLE(hdr + 42, 3000, 4);
     bool ok = std::fwrite(hdr, 1, 54, f) == 54;
-    for (int y = h - 1; ok && y >= 0; y--)
-        ok = std::fwrite(pixels + (size_t)y * pitch, 1, (size_t)w * 3, f) == (size_t)w * 3;
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok && std::rename(part.c_str(), path.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        std::remove(part.c_str());
+    for (u32 y = pic->ulHeight; ok && y-- > 0;)
+        ok = std::fwrite(pic->pPixels + (size_t)y * pic->ulPitch, 1, line, f) == line;
     return ok;
-}
-
-// The frame dump writes under a hidden name; a frame gets its final name
-// only once the whole file is known to be on disk.
-static void TakeDumpedFrame(u32 k)
-{
-    std::string dumped = DumpName(s_strDumpBase, k);
-    std::string final = s_bSingle ? s_strOut : DumpName(s_strOut + "/frame", k);
-    u32 w = g_ulDISPLAY_MODE <= 4 ? 320 : 720;
-    u32 h = g_ulDISPLAY_MODE <= 4 ? 240 : (g_ulDISPLAY_MODE <= 18 ? 480 : 576);
-    struct stat st;
-    if (stat(dumped.c_str(), &st) != 0 || (u64)st.st_size != 54 + (u64)w * h * 3) {
-        std::remove(dumped.c_str());
-        Fail("could not write frame " + std::to_string(k) + " (disk full or directory not writable?)");
-        return;
-    }
-    if (std::rename(dumped.c_str(), final.c_str()) != 0) {
-        std::remove(dumped.c_str());
-        Fail("could not name frame " + final + ": " + std::strerror(errno));
-    }
 }
 
 static void Progress(bool last)
@@ -192,70 +117,47 @@ static void Progress(bool last)
     if (!isatty(STDERR_FILENO))
         return;
     double elapsed = Seconds() - s_dStartSeconds;
-    double fps = elapsed > 0 ? s_ulFrame / elapsed : 0;
-    double left = fps > 0 ? (s_ulFrameCount - s_ulFrame) / fps : 0;
-    std::fprintf(stderr, "\rframe %u/%u  %.1f fps  %.0f s left   %s", s_ulFrame, s_ulFrameCount, fps, left,
-                 last ? "\n" : "");
+    double fps = elapsed > 0 ? s_ulFramesWritten / elapsed : 0;
+    double left = fps > 0 ? (s_ulFrameCount - s_ulFramesWritten) / fps : 0;
+    std::fprintf(stderr, "\rframe %u/%u  %.1f fps  %.0f s left   %s", s_ulFramesWritten, s_ulFrameCount, fps,
+                 left, last ? "\n" : "");
 }
 
-static void PushDueKeys(u32 until)
+static u32 OnFrame(void *, u32 k, const CAPTURE_PICTURE *pic)
 {
-    while (s_nextKey < s_keys.size() && s_keys[s_nextKey].ulTime <= until) {
-        SDL_Event ev = {};
-        ev.type = s_keys[s_nextKey].bDown ? SDL_KEYDOWN : SDL_KEYUP;
-        ev.key.type = ev.type;
-        ev.key.state = s_keys[s_nextKey].bDown ? SDL_PRESSED : SDL_RELEASED;
-        ev.key.keysym.sym = (SDLKey)s_keys[s_nextKey].ulKey;
-        SDL_PushEvent(&ev);
-        s_nextKey++;
+    const std::string name = s_bSingle ? s_strOut : FrameName(k);
+    CAPOUT_FILE f;
+    std::string err;
+    int rc = CAPOUT_Open(&f, name, &err);
+    if (rc == CAPOUT_OK && !WriteBMP(f.pFile, pic)) {
+        err = "could not write frame " + std::to_string(k) + ": " + std::strerror(errno) + " (disk full?)";
+        CAPOUT_Discard(&f);
+        rc = CAPOUT_FAILED;
     }
-}
-
-static void Stop()
-{
-    ZKT_SaveOnDisk(0, "");
-    // The next round reads the leave button before it paints anything.
-    g_ulGP2XInputStateWinGUI = ZKT_BTN_EXIT;
-}
-
-static void OnTrace(const char *step)
-{
-    if (std::strcmp(step, "loop") != 0)
-        return;
-    // Start-up is done: bring the music to the first frame's time, silently,
-    // then set the clock to it.
-    MixSamples((u64)s_ulFrom * CAPTURE_RATE / 1000, nullptr);
-    s_ullSamplesDone = 0;
-    s_ulNow = FrameTime(0);
-    PushDueKeys(s_ulNow);
-    // Start-up cleared the dump switch; frames are dumped from here on.
-    if (!s_bWindow)
-        ZKT_SaveOnDisk(1, s_strDumpBase.c_str());
-}
-
-static void OnFrameDone(u32)
-{
-    if (s_ulFrame >= s_ulFrameCount)
-        return Stop();
-    u32 k = s_ulFrame;
-    if (s_bWindow && s_bSingle) {
-        SDL_Surface *s = g_Screen;
-        if (!WriteBMP(s_strOut, (const u8 *)s->pixels, s->w, s->h, s->pitch))
-            Fail("could not write " + s_strOut);
-    } else {
-        TakeDumpedFrame(k);
+    if (rc == CAPOUT_OK && (rc = CAPOUT_Commit(&f, s_bOverwrite, &err)) == CAPOUT_FAILED)
+        err += " (disk full?)";
+    if (rc != CAPOUT_OK) {
+        Fail(rc, err);
+        return 0;
     }
-    if (s_pWav) {
-        u64 n = SampleAt(k + 1) - SampleAt(k);
-        MixSamples(n, s_pWav);
-        s_ullSamplesDone += n;
+    s_ulFramesWritten++;
+    Progress(s_ulFramesWritten == s_ulFrameCount);
+    return 1;
+}
+
+static u32 OnSound(void *, u32, const u8 *data, u32 count)
+{
+    if (std::fwrite(data, 4, count, s_wav.pFile) != count) {
+        Fail(CAPOUT_FAILED, "could not write the audio: " + std::string(std::strerror(errno)) + " (disk full?)");
+        return 0;
     }
-    s_ulFrame++;
-    Progress(s_ulFrame == s_ulFrameCount);
-    if (s_bFailed || s_ulFrame >= s_ulFrameCount)
-        return Stop();
-    s_ulNow = FrameTime(s_ulFrame);
-    PushDueKeys(s_ulNow);
+    s_ullSamples += count;
+    return 1;
+}
+
+static u32 OnStop(void *)
+{
+    return CAPOUT_Signal() != 0;
 }
 
 // --- Options --------------------------------------------------------------
@@ -274,10 +176,14 @@ static const struct {
 static void Usage()
 {
     std::fprintf(stderr,
-                 "usage: vorn-capture --at MS [--mode M] [--window] [--key MS:NAME[:HOLDMS]]... --out FILE.bmp\n"
-                 "       vorn-capture --from MS --to MS --fps N [--mode M] [--key ...] --out DIR\n"
+                 "usage: vorn-capture --at MS [--fps N] [--mode M] [--window] [--key MS:NAME[:HOLDMS]]...\n"
+                 "                    [--overwrite] --out FILE.bmp\n"
+                 "       vorn-capture --from MS --to MS --fps N [--mode M] [--key ...] [--overwrite] --out DIR\n"
+                 "Times are below %u ms. --at reaches MS through the frames a range at N (default 60)\n"
+                 "frames per second shows. --overwrite replaces an earlier file or range.\n"
                  "Keys: kp_plus kp_minus pagedown pageup delete kp4 kp6 kp8 kp2 escape home end insert\n"
-                 "      kp_divide kp_multiply; a key is held for HOLDMS (default 100) ms.\n");
+                 "      kp_divide kp_multiply; a key is held for HOLDMS (default 100) ms.\n",
+                 DEMO_END_MS);
 }
 
 static bool ParseU32(const char *s, u32 *out)
@@ -305,6 +211,9 @@ static bool ParseKey(const char *arg)
         return false;
     std::string name = s.substr(a + 1, b == std::string::npos ? std::string::npos : b - a - 1);
     if (b != std::string::npos && (!ParseU32(s.substr(b + 1).c_str(), &hold) || hold == 0))
+        return false;
+    // The release must be a time the clock reaches.
+    if (hold > 0xFFFFFFFFu - t)
         return false;
     for (auto &k : s_KeyNames)
         if (name == k.name) {
@@ -339,6 +248,8 @@ static int ParseArgs(int argc, char **argv)
             ok = v && ParseKey(v), i++;
         } else if (o == "--window") {
             s_bWindow = 1;
+        } else if (o == "--overwrite") {
+            s_bOverwrite = 1;
         } else if (o == "--help" || o == "-h") {
             Usage();
             std::exit(0);
@@ -351,16 +262,24 @@ static int ParseArgs(int argc, char **argv)
             return 2;
         }
     }
-    if (s_strOut.empty() || (at == (from || to || fps)) || (!at && !(from && to && fps))) {
+    if (s_strOut.empty() || (at && (from || to)) || (!at && !(from && to && fps))) {
         Usage();
         return 2;
     }
     if (at) {
+        if (s_ulFrom >= DEMO_END_MS) {
+            std::fprintf(stderr, "vorn-capture: --at must be below %u (the presentation's end)\n", DEMO_END_MS);
+            return 2;
+        }
         s_bSingle = 1;
         s_ulFrameCount = 1;
     } else {
         if (s_ulTo <= s_ulFrom) {
             std::fprintf(stderr, "vorn-capture: --to must be after --from\n");
+            return 2;
+        }
+        if (s_ulTo > DEMO_END_MS) {
+            std::fprintf(stderr, "vorn-capture: --to must be at most %u (the presentation's end)\n", DEMO_END_MS);
             return 2;
         }
         // Frames whose time lies in [from, to).
@@ -372,53 +291,54 @@ static int ParseArgs(int argc, char **argv)
         return 2;
     }
     std::stable_sort(s_keys.begin(), s_keys.end(),
-                     [](const CaptureKey &a, const CaptureKey &b) { return a.ulTime < b.ulTime; });
+                     [](const CAPTURE_KEY &a, const CAPTURE_KEY &b) { return a.ulTime < b.ulTime; });
     return 0;
 }
 
-static bool PrepareOutput()
+// Returns 0 or the exit status, with the message printed.
+static int PrepareOutput()
 {
-    std::string dir = s_strOut;
+    std::string err;
+    int rc;
     if (s_bSingle) {
-        size_t slash = s_strOut.rfind('/');
-        dir = slash == std::string::npos ? "." : s_strOut.substr(0, slash + (slash == 0));
-    }
-    struct stat st;
-    if (stat(dir.c_str(), &st) != 0 && !s_bSingle && mkdir(dir.c_str(), 0777) != 0) {
-        std::fprintf(stderr, "vorn-capture: cannot create %s: %s\n", dir.c_str(), std::strerror(errno));
-        return false;
-    }
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || access(dir.c_str(), W_OK) != 0) {
-        std::fprintf(stderr, "vorn-capture: cannot write into %s\n", dir.c_str());
-        return false;
-    }
-    s_strDumpBase = (s_bSingle ? dir : s_strOut) + "/.partial";
-    if (!s_bSingle) {
-        s_strWavFinal = s_strOut + "/audio.wav";
-        s_strWavPart = s_strWavFinal + ".part";
-        s_pWav = std::fopen(s_strWavPart.c_str(), "wb+");
-        if (!s_pWav || !WriteWavHeader(s_pWav, 0)) {
-            std::fprintf(stderr, "vorn-capture: cannot write %s\n", s_strWavPart.c_str());
-            return false;
+        rc = CAPOUT_CheckTarget(s_strOut, s_bOverwrite, &err);
+        // Found out before the presentation runs: its folder must take files.
+        const size_t slash = s_strOut.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : s_strOut.substr(0, slash + (slash == 0));
+        struct stat st;
+        if (rc == CAPOUT_OK && (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || access(dir.c_str(), W_OK))) {
+            err = "cannot write into " + dir;
+            rc = CAPOUT_FAILED;
+        }
+    } else {
+        rc = CAPOUT_PrepareFolder(s_strOut, s_bOverwrite, IsRangeOutput, &err);
+        if (rc == CAPOUT_OK)
+            rc = CAPOUT_Open(&s_wav, s_strOut + "/audio.wav", &err);
+        if (rc == CAPOUT_OK && !WriteWavHeader(s_wav.pFile, 0)) {
+            err = "cannot write " + s_strOut + "/audio.wav: " + std::strerror(errno);
+            rc = CAPOUT_FAILED;
         }
     }
-    return true;
+    if (rc != CAPOUT_OK)
+        std::fprintf(stderr, "vorn-capture: %s\n", err.c_str());
+    return rc;
 }
 
-static bool FinishAudio()
+static void FinishAudio(bool complete)
 {
-    if (!s_pWav)
-        return true;
-    bool ok = !s_bFailed && WriteWavHeader(s_pWav, s_ullSamplesDone);
-    ok = (std::fclose(s_pWav) == 0) && ok;
-    s_pWav = nullptr;
-    if (ok && std::rename(s_strWavPart.c_str(), s_strWavFinal.c_str()) != 0)
-        ok = false;
-    if (!ok) {
-        std::remove(s_strWavPart.c_str());
-        Fail("could not finish " + s_strWavFinal);
+    if (!s_wav.pFile)
+        return;
+    std::string err;
+    if (!complete) {
+        CAPOUT_Discard(&s_wav);
+    } else if (!WriteWavHeader(s_wav.pFile, s_ullSamples)) {
+        CAPOUT_Discard(&s_wav);
+        Fail(CAPOUT_FAILED, "could not finish " + s_strOut + "/audio.wav (disk full?)");
+    } else {
+        int rc = CAPOUT_Commit(&s_wav, s_bOverwrite, &err);
+        if (rc != CAPOUT_OK)
+            Fail(rc, err);
     }
-    return ok;
 }
 
 int main(int argc, char **argv)
@@ -426,38 +346,45 @@ int main(int argc, char **argv)
     int rc = ParseArgs(argc, argv);
     if (rc)
         return rc;
-    if (!PrepareOutput())
-        return 1;
-    if (s_strDumpBase.size() >= sizeof g_strSaveFilePath) {
-        std::fprintf(stderr, "vorn-capture: output path too long\n");
-        return 2;
+    CAPOUT_InstallSignalHandlers();
+    if ((rc = PrepareOutput()) != 0) {
+        CAPOUT_Discard(&s_wav);
+        return rc;
     }
-
-    // No window and no sound card: the capture needs neither.
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-
-    g_pfnZKTClock = VirtualClock;
-    g_pfnZKTSleep = VirtualSleep;
-    g_pfnDemoTrace = OnTrace;
     s_dStartSeconds = Seconds();
 
-    // The dump's counter starts at 0 in a fresh process, so frame k is the
-    // dump's k-th file. Standard output carries the runtime's own messages.
-    DEMO_PLATFORM platform = {"vorn-capture", 1, &s_drvCapture, CAPTURE_RATE, s_nMode, OnFrameDone};
-    char *args[] = {argv[0], nullptr};
-    int demo = DEMO_Main(1, args, g_DemoParts, &platform);
-    FinishAudio();
-    if (demo != 0) {
-        std::fprintf(stderr, "vorn-capture: the presentation could not run (status %d)\n", demo);
+    // Standard output carries the runtime's own messages.
+    CAPTURE_JOB job = {};
+    job.ulFrom = s_ulFrom;
+    job.ulFrameCount = s_ulFrameCount;
+    job.ulFps = s_ulFps;
+    job.nMode = s_nMode;
+    job.bWindow = s_bWindow;
+    job.bSound = s_bSingle ? 0 : 1; // the picture never depends on the music
+    job.pKeys = s_keys.data();
+    job.ulKeyCount = (u32)s_keys.size();
+    job.pfnFrame = OnFrame;
+    job.pfnSound = OnSound;
+    job.pfnStop = OnStop;
+    CAPTURE_RESULT res;
+    const CAPTURE_STATUS status = CAPTURE_Run(&job, &res);
+    FinishAudio(status == CAPTURE_DONE);
+
+    if (status == CAPTURE_STOPPED) {
+        std::fprintf(stderr, "vorn-capture: interrupted after %u of %u frames\n", s_ulFramesWritten,
+                     s_ulFrameCount);
+        CAPOUT_DieOfSignal(CAPOUT_Signal());
+    }
+    if (status == CAPTURE_NOT_STARTED) {
+        std::fprintf(stderr, "vorn-capture: the presentation could not run (status %d)\n", res.nDemoStatus);
         return 1;
     }
-    if (s_bFailed) {
+    if (s_nErrorStatus) {
         std::fprintf(stderr, "vorn-capture: %s\n", s_strError.c_str());
-        return 1;
+        return s_nErrorStatus;
     }
-    if (s_ulFrame < s_ulFrameCount) {
-        std::fprintf(stderr, "vorn-capture: the presentation ended after %u of %u frames\n", s_ulFrame,
+    if (status == CAPTURE_ENDED_EARLY) {
+        std::fprintf(stderr, "vorn-capture: the presentation ended after %u of %u frames\n", res.ulFramesDone,
                      s_ulFrameCount);
         return 1;
     }

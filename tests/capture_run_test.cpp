@@ -1,0 +1,138 @@
+// A frame comes out the same whichever capture takes it: a run that skips
+// composing the frames it does not keep (as `--at` does on its way to its
+// time) shows at every kept time exactly what a run composing every frame
+// shows, over the whole presentation, around the splash's end and around
+// a pause menu opened and closed by keys.
+#include <gtest/gtest.h>
+
+#include <SDL/SDL.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "runtime/capture/capture_run.h"
+#include "runtime/demo.h"
+
+namespace {
+
+struct Hashes {
+    std::map<u32, uint64_t> frame; // by frame index
+    std::vector<u32> wanted;       // sorted; empty: all
+};
+
+uint64_t Fnv(const CAPTURE_PICTURE *pic)
+{
+    uint64_t h = 1469598103934665603ull;
+    for (u32 y = 0; y < pic->ulHeight; y++) {
+        const u8 *p = pic->pPixels + (size_t)y * pic->ulPitch;
+        for (u32 i = 0; i < pic->ulWidth * 3; i++)
+            h = (h ^ p[i]) * 1099511628211ull;
+    }
+    return h;
+}
+
+u32 OnFrame(void *ctx, u32 k, const CAPTURE_PICTURE *pic)
+{
+    ((Hashes *)ctx)->frame[k] = Fnv(pic);
+    return 1;
+}
+
+u32 Want(void *ctx, u32 k)
+{
+    const std::vector<u32> &w = ((Hashes *)ctx)->wanted;
+    return std::binary_search(w.begin(), w.end(), k) ? 1 : 0;
+}
+
+// The main part sets its opening up once per run of the program, so each
+// run gets a process of its own; both go side by side.
+struct Child {
+    pid_t pid = -1;
+    FILE *in = nullptr;
+};
+
+Child Start(CAPTURE_JOB job, Hashes *h)
+{
+    int fd[2];
+    Child c;
+    if (pipe(fd) != 0)
+        return c;
+    std::fflush(nullptr);
+    c.pid = fork();
+    if (c.pid == 0) {
+        close(fd[0]);
+        job.pCtx = h;
+        const int status = CAPTURE_Run(&job, nullptr);
+        FILE *out = fdopen(fd[1], "w");
+        for (const auto &f : h->frame)
+            std::fprintf(out, "%u %llu\n", f.first, (unsigned long long)f.second);
+        std::fclose(out);
+        _exit(status);
+    }
+    close(fd[1]);
+    c.in = fdopen(fd[0], "r");
+    return c;
+}
+
+// The run's status; its hashes into h.
+int Finish(Child c, Hashes *h)
+{
+    if (c.pid < 0 || !c.in)
+        return -1;
+    unsigned k;
+    unsigned long long v;
+    while (std::fscanf(c.in, "%u %llu", &k, &v) == 2)
+        h->frame[k] = v;
+    std::fclose(c.in);
+    int status = -1;
+    waitpid(c.pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CaptureRun, SkippedFramesLeaveTheKeptOnesAsAFullRunShowsThem)
+{
+    // Page Down at 30 s opens the menu, Page Up at 34 s resumes.
+    const CAPTURE_KEY keys[] = {{30000, SDLK_PAGEDOWN, 1}, {30100, SDLK_PAGEDOWN, 0},
+                                {34000, SDLK_PAGEUP, 1},   {34100, SDLK_PAGEUP, 0}};
+    CAPTURE_JOB job = {};
+    job.ulFrom = 0;
+    job.ulFps = 60;
+    job.ulFrameCount = DEMO_END_MS * 60 / 1000;
+    job.pKeys = keys;
+    job.ulKeyCount = 4;
+    job.pfnFrame = OnFrame;
+
+    Hashes all, some;
+    for (u32 ms = 0; ms < DEMO_END_MS; ms += 250)
+        some.wanted.push_back(ms * 60 / 1000);
+    auto span = [&](u32 from, u32 to) {
+        for (u32 k = from * 60 / 1000; k <= to * 60 / 1000; k++)
+            some.wanted.push_back(k);
+    };
+    span(11900, 12100); // the splash's last picture, then the main part
+    span(29900, 30300); // the menu opening
+    span(33900, 34300); // and closing
+    std::sort(some.wanted.begin(), some.wanted.end());
+    some.wanted.erase(std::unique(some.wanted.begin(), some.wanted.end()), some.wanted.end());
+
+    Child a = Start(job, &all);
+    job.pfnWant = Want;
+    Child b = Start(job, &some);
+    ASSERT_EQ(Finish(a, &all), CAPTURE_DONE);
+    ASSERT_EQ(Finish(b, &some), CAPTURE_DONE);
+    ASSERT_EQ(all.frame.size(), job.ulFrameCount);
+    ASSERT_EQ(some.frame.size(), some.wanted.size());
+
+    int differ = 0;
+    for (const auto &f : some.frame)
+        if (f.second != all.frame[f.first] && differ++ < 10)
+            ADD_FAILURE() << "frame at " << CAPTURE_FrameTime(&job, f.first) << " ms";
+    EXPECT_EQ(differ, 0);
+    // The menu did open: the frames under it differ from those before.
+    EXPECT_NE(all.frame[31000 * 60 / 1000], all.frame[29000 * 60 / 1000]);
+}
+
+} // namespace
