@@ -86,8 +86,7 @@ static bool IsRangeOutput(const char *name)
 {
     if (name[0] == '.')
         name++;
-    const size_t n = std::strlen(name);
-    return (std::strncmp(name, "frame_", 6) == 0 && (n > 10 && std::strstr(name, ".bmp") != nullptr)) ||
+    return (std::strncmp(name, "frame_", 6) == 0 && std::strstr(name, ".bmp") != nullptr) ||
            std::strncmp(name, "audio.wav", 9) == 0;
 }
 
@@ -130,7 +129,7 @@ static u32 OnFrame(void *, u32 k, const CAPTURE_PICTURE *pic)
     std::string err;
     int rc = CAPOUT_Open(&f, name, &err);
     if (rc == CAPOUT_OK && !WriteBMP(f.pFile, pic)) {
-        err = "could not write frame " + std::to_string(k) + ": " + std::strerror(errno) + " (disk full?)";
+        err = "could not write " + name + ": " + std::strerror(errno) + " (disk full?)";
         CAPOUT_Discard(&f);
         rc = CAPOUT_FAILED;
     }
