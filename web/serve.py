@@ -17,9 +17,6 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     def end_headers(self):
         # A rebuilt program must never meet a cached page of the last one.
         self.send_header("Cache-Control", "no-store")
-        # Isolation, so that the page may use shared memory.
-        self.send_header("Cross-Origin-Opener-Policy", "same-origin")
-        self.send_header("Cross-Origin-Embedder-Policy", "require-corp")
         super().end_headers()
 
     def log_message(self, *args):

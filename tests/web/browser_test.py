@@ -232,7 +232,7 @@ def main():
 
         # 1. Held at a presentation time: the screen is vorn-capture's frame.
         browser.open(f"{base}?at={args.at}")
-        first_ms = browser.eval("vorn.firstFrameMs")
+        first_ms, ready_ms = browser.eval("[vorn.firstFrameMs, vorn.readyMs]")
         b64 = browser.eval(
             f"(() => {{ const d = Module.canvas.getContext('2d').getImageData({LCD_X}, {LCD_Y}, {LCD_W}, {LCD_H}).data;"
             " let s = ''; for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i+1], d[i+2]);"
@@ -279,7 +279,7 @@ def main():
         errors = browser.errors + browser.eval("vorn.errors")
         if errors:
             failures.append("errors in the page: " + "; ".join(errors[:5]))
-        print(f"first frame {first_ms:.0f} ms after the click; composition {compose_ms:.2f} ms per frame; "
+        print(f"page ready {ready_ms:.0f} ms after navigation; first frame {first_ms:.0f} ms after the click; composition {compose_ms:.2f} ms per frame; "
               f"{fps:.0f} rounds per second")
     except Exception:
         if browser:
