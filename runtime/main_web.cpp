@@ -22,10 +22,19 @@ static SDL_PixelFormat s_WindowFormat;
 static u8 s_ucWindowPixels[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H * 3];
 static u32 s_ulFrames = 0;
 
-// A held run (the page's test hook) draws the round at one presentation
-// time on a clock of its own, exactly as vorn-capture --at does, shows it
-// and stands still.
+// A held run (the page's test hook) reaches one presentation time on a clock
+// of its own as vorn-capture --at does, through rounds at 60 per second
+// from 0 that are painted but not composed, shows that one frame and stands
+// still.
+#define HOLD_FPS 60u
 static u32 s_bHold = 0, s_ulHoldAt = 0, s_ulHoldNow = 0;
+static u32 s_ulHoldRound = 0, s_ulHoldLead = 0;
+
+static u32 HoldRoundTime(u32 r)
+{
+    return r < s_ulHoldLead ? (u32)((uint64_t)r * 1000 / HOLD_FPS) : s_ulHoldAt;
+}
+static u32 HoldSkipCompose() { return s_ulHoldRound < s_ulHoldLead ? 1 : 0; }
 
 static void PageSleep(u32 ms) { emscripten_sleep(ms); }
 static u32 HeldClock() { return s_ulHoldNow; }
@@ -73,12 +82,19 @@ static void OnTrace(const char *step)
         s_Window.pixels = s_ucWindowPixels;
         s_pWindow = g_Screen = &s_Window;
     }
-    if (s_bHold)
-        s_ulHoldNow = s_ulHoldAt;
+    if (s_bHold) {
+        s_ulHoldLead = (u32)(((uint64_t)s_ulHoldAt * HOLD_FPS + 999) / 1000);
+        s_ulHoldRound = 0;
+        s_ulHoldNow = HoldRoundTime(0);
+    }
 }
 
 static void OnFrameDone(u32 t)
 {
+    if (s_bHold && s_ulHoldRound < s_ulHoldLead) {
+        s_ulHoldNow = HoldRoundTime(++s_ulHoldRound);
+        return;
+    }
     Present();
     s_ulFrames++;
     EM_ASM({ if (Module.onVornFrame) Module.onVornFrame($0, $1); }, s_ulFrames, t);
@@ -125,6 +141,7 @@ int main(int argc, char **argv)
     g_pfnZKTClock = s_bHold ? HeldClock : nullptr;
     g_pfnZKTSleep = s_bHold ? HeldSleep : PageSleep;
     g_pfnDemoTrace = OnTrace;
+    g_pfnDemoSkipCompose = s_bHold ? HoldSkipCompose : nullptr;
     DEMO_PLATFORM platform = {"Vorn.exe [/?] [/music]", 1, &drv_sdl12, 44100, -1, OnFrameDone};
     const int rc = DEMO_Main(argc, argv, g_DemoParts, &platform);
     s_pWindow = s_pCanvas = nullptr;

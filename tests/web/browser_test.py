@@ -209,7 +209,8 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", required=True)
     ap.add_argument("--capture", required=True)
-    ap.add_argument("--at", type=int, default=47000)
+    # Inside the opening, whose pictures depend on the rounds before them.
+    ap.add_argument("--at", type=int, default=15000)
     ap.add_argument("--chromium", default=shutil.which("chromium") or "chromium")
     ap.add_argument("--screenshot")
     args = ap.parse_args()
@@ -232,7 +233,6 @@ def main():
 
         # 1. Held at a presentation time: the screen is vorn-capture's frame.
         browser.open(f"{base}?at={args.at}")
-        first_ms, ready_ms = browser.eval("[vorn.firstFrameMs, vorn.readyMs]")
         b64 = browser.eval(
             f"(() => {{ const d = Module.canvas.getContext('2d').getImageData({LCD_X}, {LCD_Y}, {LCD_W}, {LCD_H}).data;"
             " let s = ''; for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i+1], d[i+2]);"
@@ -251,6 +251,7 @@ def main():
         # 2. A real run: sound started by the click, a key and a pictured
         # button each reaching the program.
         browser.open(base)
+        first_ms, ready_ms = browser.eval("[vorn.firstFrameMs, vorn.readyMs]")
         browser.wait_for("vorn.audio.length > 0 && vorn.audio.every(c => c.state === 'running')", 10,
                          "the audio context to run")
         t0, f0 = time.time(), browser.eval("vorn.frames")
