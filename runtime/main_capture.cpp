@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "runtime/capture/capture_run.h"
 #include "runtime/capture/capture_out.h"
+#include "runtime/capture/capture_run.h"
+#include "runtime/capture/capture_scale.h"
+#include "runtime/capture/capture_video.h"
 #include "runtime/demo.h"
 
 typedef uint64_t u64;
@@ -23,11 +25,14 @@ typedef uint64_t u64;
 static u32 s_ulFrom = 0, s_ulTo = 0, s_ulFps = 60;
 static s32 s_nMode = 0;
 static u32 s_bSingle = 0, s_bWindow = 0, s_bOverwrite = 0;
+static u32 s_ulScale = 1, s_ulVideo = CAPVID_NONE;
 static std::string s_strOut;
 static std::vector<CAPTURE_KEY> s_keys;
 
 // Run state.
-static CAPOUT_FILE s_wav;
+static CAPOUT_FILE s_wav, s_video;
+static u32 s_bVideoOpen = 0;
+static std::vector<u8> s_scaled;
 static u64 s_ullSamples = 0;
 static u32 s_ulFramesWritten = 0, s_ulFrameCount = 0;
 static std::string s_strError;
@@ -122,8 +127,45 @@ static void Progress(bool last)
                  left, last ? "\n" : "");
 }
 
-static u32 OnFrame(void *, u32 k, const CAPTURE_PICTURE *pic)
+static u32 OnVideoFrame(u32 k, const CAPTURE_PICTURE *pic)
 {
+#ifdef VORN_HAVE_VIDEO
+    std::string err;
+    // The picture's size is known with the first one.
+    if (!s_bVideoOpen) {
+        if (!CaptureVideo_Open(fileno(s_video.pFile), s_video.strTemp, s_ulVideo, pic->ulWidth, pic->ulHeight,
+                               s_ulFps, CAPTURE_RATE, &err)) {
+            Fail(CAPOUT_FAILED, "cannot write " + s_strOut + ": " + err);
+            return 0;
+        }
+        s_bVideoOpen = 1;
+    }
+    if (!CaptureVideo_Frame(pic->pPixels, pic->ulPitch, &err)) {
+        Fail(CAPOUT_FAILED, "frame " + std::to_string(k) + ": " + err);
+        return 0;
+    }
+    s_ulFramesWritten++;
+    Progress(s_ulFramesWritten == s_ulFrameCount);
+    return 1;
+#else
+    (void)k, (void)pic;
+    return 0;
+#endif
+}
+
+static u32 OnFrame(void *, u32 k, const CAPTURE_PICTURE *in)
+{
+    CAPTURE_PICTURE scaled;
+    const CAPTURE_PICTURE *pic = in;
+    if (s_ulScale > 1) {
+        const u32 w = in->ulWidth * s_ulScale, h = in->ulHeight * s_ulScale;
+        s_scaled.resize((size_t)w * h * 3);
+        CaptureScale(in->pPixels, in->ulWidth, in->ulHeight, in->ulPitch, s_ulScale, s_scaled.data());
+        scaled = {s_scaled.data(), w, h, w * 3};
+        pic = &scaled;
+    }
+    if (s_ulVideo)
+        return OnVideoFrame(k, pic);
     const std::string name = s_bSingle ? s_strOut : FrameName(k);
     CAPOUT_FILE f;
     std::string err;
@@ -146,6 +188,17 @@ static u32 OnFrame(void *, u32 k, const CAPTURE_PICTURE *pic)
 
 static u32 OnSound(void *, u32, const u8 *data, u32 count)
 {
+#ifdef VORN_HAVE_VIDEO
+    if (s_ulVideo) {
+        std::string err;
+        if (!s_bVideoOpen || !CaptureVideo_Sound(data, count, &err)) {
+            Fail(CAPOUT_FAILED, "the sound: " + err);
+            return 0;
+        }
+        s_ullSamples += count;
+        return 1;
+    }
+#endif
     if (std::fwrite(data, 4, count, s_wav.pFile) != count) {
         Fail(CAPOUT_FAILED, "could not write the audio: " + std::string(std::strerror(errno)) + " (disk full?)");
         return 0;
@@ -177,9 +230,12 @@ static void Usage()
     std::fprintf(stderr,
                  "usage: vorn-capture --at MS [--fps N] [--mode M] [--window] [--key MS:NAME[:HOLDMS]]...\n"
                  "                    [--overwrite] --out FILE.bmp\n"
-                 "       vorn-capture --from MS --to MS --fps N [--mode M] [--key ...] [--overwrite] --out DIR\n"
+                 "       vorn-capture --from MS --to MS --fps N [--mode M] [--window] [--scale S] [--key ...]\n"
+                 "                    [--overwrite] --out DIR|FILE.mkv|FILE.mp4\n"
                  "Times are below %u ms. --at reaches MS through the frames a range at N (default 60)\n"
                  "frames per second shows. --overwrite replaces an earlier file or range.\n"
+                 "A range into FILE.mkv is lossless (FFV1 + FLAC), into FILE.mp4 H.264 + AAC; otherwise\n"
+                 "DIR gets frame_NNNNNN.bmp and audio.wav. --scale 1..4 enlarges every pixel to S x S.\n"
                  "Keys: kp_plus kp_minus pagedown pageup delete kp4 kp6 kp8 kp2 escape home end insert\n"
                  "      kp_divide kp_multiply; a key is held for HOLDMS (default 100) ms.\n",
                  DEMO_END_MS);
@@ -245,6 +301,8 @@ static int ParseArgs(int argc, char **argv)
             ok = v && *v, s_strOut = v ? v : "", i++;
         } else if (o == "--key") {
             ok = v && ParseKey(v), i++;
+        } else if (o == "--scale") {
+            ok = ParseU32(v, &s_ulScale) && s_ulScale >= 1 && s_ulScale <= CAPTURE_MAX_SCALE, i++;
         } else if (o == "--window") {
             s_bWindow = 1;
         } else if (o == "--overwrite") {
@@ -285,10 +343,18 @@ static int ParseArgs(int argc, char **argv)
         u64 span = (u64)(s_ulTo - s_ulFrom) * s_ulFps;
         s_ulFrameCount = (u32)((span + 999) / 1000);
     }
-    if (s_bWindow && !at) {
-        std::fprintf(stderr, "vorn-capture: --window goes with --at\n");
+    s_ulVideo = CaptureVideo_KindOfName(s_strOut);
+    if (s_ulVideo && at) {
+        std::fprintf(stderr, "vorn-capture: a video file takes a range (--from, --to, --fps)\n");
         return 2;
     }
+#ifndef VORN_HAVE_VIDEO
+    if (s_ulVideo) {
+        std::fprintf(stderr, "vorn-capture: this build writes no video files (FFmpeg's libraries were "
+                             "missing); capture into a folder\n");
+        return 2;
+    }
+#endif
     std::stable_sort(s_keys.begin(), s_keys.end(),
                      [](const CAPTURE_KEY &a, const CAPTURE_KEY &b) { return a.ulTime < b.ulTime; });
     return 0;
@@ -299,7 +365,7 @@ static int PrepareOutput()
 {
     std::string err;
     int rc;
-    if (s_bSingle) {
+    if (s_bSingle || s_ulVideo) {
         rc = CAPOUT_CheckTarget(s_strOut, s_bOverwrite, &err);
         // Found out before the presentation runs: its folder must take files.
         const size_t slash = s_strOut.rfind('/');
@@ -309,6 +375,8 @@ static int PrepareOutput()
             err = "cannot write into " + dir;
             rc = CAPOUT_FAILED;
         }
+        if (rc == CAPOUT_OK && s_ulVideo)
+            rc = CAPOUT_Open(&s_video, s_strOut, &err);
     } else {
         rc = CAPOUT_PrepareFolder(s_strOut, s_bOverwrite, IsRangeOutput, &err);
         if (rc == CAPOUT_OK)
@@ -321,6 +389,26 @@ static int PrepareOutput()
     if (rc != CAPOUT_OK)
         std::fprintf(stderr, "vorn-capture: %s\n", err.c_str());
     return rc;
+}
+
+// The encoders finish first; the file gets its final name only then.
+static void FinishVideo(bool complete)
+{
+    if (!s_video.pFile)
+        return;
+    std::string err;
+#ifdef VORN_HAVE_VIDEO
+    if (complete && !CaptureVideo_Close(&err)) {
+        Fail(CAPOUT_FAILED, "cannot finish " + s_strOut + ": " + err);
+        complete = false;
+    }
+    CaptureVideo_Abort();
+#endif
+    s_bVideoOpen = 0;
+    int rc = complete ? CAPOUT_Commit(&s_video, s_bOverwrite, &err) : CAPOUT_OK;
+    if (rc != CAPOUT_OK)
+        Fail(rc, err);
+    CAPOUT_Discard(&s_video);
 }
 
 static void FinishAudio(bool complete)
@@ -348,6 +436,7 @@ int main(int argc, char **argv)
     CAPOUT_InstallSignalHandlers();
     if ((rc = PrepareOutput()) != 0) {
         CAPOUT_Discard(&s_wav);
+        CAPOUT_Discard(&s_video);
         return rc;
     }
     s_dStartSeconds = Seconds();
@@ -368,6 +457,7 @@ int main(int argc, char **argv)
     CAPTURE_RESULT res;
     const CAPTURE_STATUS status = CAPTURE_Run(&job, &res);
     FinishAudio(status == CAPTURE_DONE);
+    FinishVideo(status == CAPTURE_DONE);
 
     if (status == CAPTURE_STOPPED) {
         std::fprintf(stderr, "vorn-capture: interrupted after %u of %u frames\n", s_ulFramesWritten,
