@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "assets/assets.h"
+#include "runtime/firmware.h"
 #include "runtime/music.h"
 #include "tools/zkt_basictools.h"
 #include "tools/zkt_lowLevelCommon.h"
@@ -152,6 +153,7 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
         lcd = ulMode <= 4 ? 1 : 0;
         pal = ulMode >= 19 ? 1 : 0;
     }
+    IncMikMod_ConnectTinyMenu();
     Trace("ZKT_TMV_Vol_Initialize");
     ZKT_TMV_Vol_Initialize(lcd, pal);
     Trace("ZKT_TMV_TinyMenu_Initialize");

@@ -113,3 +113,19 @@ void TinyMenu_TogglePause(s32)
 {
     Player_TogglePause();
 }
+
+static void SetPlayerVolume(u32 volume)
+{
+    Player_SetVolume((SWORD)(s16)volume);
+}
+
+static void TogglePlayerPause()
+{
+    Player_TogglePause();
+}
+
+void IncMikMod_ConnectTinyMenu()
+{
+    g_TMV_PLAYER_HOOKS.pfnSetVolume = SetPlayerVolume;
+    g_TMV_PLAYER_HOOKS.pfnTogglePause = TogglePlayerPause;
+}

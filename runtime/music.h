@@ -36,6 +36,8 @@ u32 IncMikMod_WriteMainMusic();
 // Glue for the volume control and the tiny menu (main thread only).
 void TinyMenu_VolumeUpdate();                // player volume = volume control's level
 void TinyMenu_TogglePause(s32 bFlag = 0);    // flag unused: every call toggles
+// Points the volume control's and the menu's player hooks at the two above.
+void IncMikMod_ConnectTinyMenu();
 
 // ---- The desktop output driver (runtime/mikmod_sdl12.cpp) ----
 //

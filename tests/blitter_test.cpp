@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
-#include "tools/zkt_blitcore.h"
+#include "lowlevel/common/zkt_blitcore.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "lowlevel/common/zkt_colourmatrix.h"
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
 #include "tools/zkt_lowLevelCommon.h"
 

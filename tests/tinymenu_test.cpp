@@ -448,6 +448,7 @@ protected:
         ASSERT_NE(module, nullptr);
         Player_Start(module);
         Player_SetVolume((SWORD)ZKT_TMV_Vol_GetVolume());
+        IncMikMod_ConnectTinyMenu();
     }
     void TearDown() override
     {
@@ -455,6 +456,7 @@ protected:
         if (module)
             Player_Free(module);
         MikMod_Exit();
+        g_TMV_PLAYER_HOOKS = {nullptr, nullptr};
         TinyMenu::TearDown();
     }
 };

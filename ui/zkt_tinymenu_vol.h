@@ -31,6 +31,14 @@ enum {
     ZKT_TMV_STATE_HIDDEN = 3   // hidden while paused
 };
 
+// What the volume control and the menu ask of the music player. The
+// runtime fills these in at start-up; left empty, nothing is told.
+struct ZKT_TMV_PLAYER_HOOKS {
+    void (*pfnSetVolume)(u32 volume); // 0..128
+    void (*pfnTogglePause)();
+};
+extern ZKT_TMV_PLAYER_HOOKS g_TMV_PLAYER_HOOKS;
+
 // ---- volume control ----
 extern u32 g_TMV_VOLUME_INDEX;
 extern u32 g_TMV_MUTE_ENABLE;

@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "assets/assets.h"
-#include "runtime/music.h"
 #include "tools/zkt_basictools.h"
 #include "ui/zkt_tinymenu_vol.h"
 #include "ui/zkt_tmv_internal.h"
 
+ZKT_TMV_PLAYER_HOOKS g_TMV_PLAYER_HOOKS = {nullptr, nullptr};
 u32 g_TMV_TINYMENU_STATE = ZKT_TMV_STATE_RUNNING;
 u32 g_TMV_TINYMENU_SHOW = 0;
 u32 g_TMV_TINYMENU_SELITEM = 0;
@@ -87,6 +87,12 @@ u32 ZKT_TMV_TinyMenu_Initialize(u32 bLCD, u32 bPAL)
 }
 
 u32 ZKT_TMV_TinyMenu_GetState() { return g_TMV_TINYMENU_STATE; }
+
+static void TogglePlayerPause()
+{
+    if (g_TMV_PLAYER_HOOKS.pfnTogglePause)
+        g_TMV_PLAYER_HOOKS.pfnTogglePause();
+}
 
 static bool MenuIdle()
 {
@@ -211,8 +217,11 @@ u32 ZKT_TMV_HandleVolAndTinyMenu(u32 input, u32 previousInput)
         else if (v == ZKT_BTN_VOLUP && w == 0)
             ZKT_TMV_VolStep(now, 1);
     }
-    if (ZKT_TMV_Vol_Update())
-        TinyMenu_VolumeUpdate();
+    if (ZKT_TMV_Vol_Update()) {
+        const u32 volume = ZKT_TMV_Vol_GetVolume();
+        if (g_TMV_PLAYER_HOOKS.pfnSetVolume)
+            g_TMV_PLAYER_HOOKS.pfnSetVolume(volume);
+    }
 
     g_TMV_TINYMENU_PREV_PRESSED = (input & (ZKT_BTN_RIGHT | ZKT_BTN_SELECT)) ? 1 : 0;
     g_TMV_TINYMENU_NEXT_PRESSED = (input & ZKT_BTN_LEFT) ? 1 : 0;
@@ -221,11 +230,11 @@ u32 ZKT_TMV_HandleVolAndTinyMenu(u32 input, u32 previousInput)
     if (state == ZKT_TMV_STATE_HIDDEN && input && !previousInput) {
         Reopen(now);
     } else if ((pressed & ZKT_BTN_START) && state == ZKT_TMV_STATE_RUNNING) {
-        TinyMenu_TogglePause(1);
+        TogglePlayerPause();
         Open(now);
     } else if ((pressed & ZKT_BTN_START) || (input & ZKT_BTN_B)) {
         if (state == ZKT_TMV_STATE_SHOWN && MenuIdle() && Confirm(now))
-            TinyMenu_TogglePause(0);
+            TogglePlayerPause();
     } else if (state == ZKT_TMV_STATE_SHOWN && MenuIdle()) {
         if (pressed & ZKT_BTN_LEFT)
             StartNext(now);

@@ -1,7 +1,7 @@
 // Desktop blitter and rotator: the whole job runs inside the call, on the
 // emulated video memory, so there is never anything to wait for.
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
-#include "tools/zkt_blitcore.h"
+#include "lowlevel/common/zkt_blitcore.h"
 
 u32 ZKT_HwBitBlt(u32 dstOffset, u32 dstPitch, u16 width, u16 height, u32 srcOffset, u32 srcPitch, u32 flags,
                  u16 transparentColor, u16 bgColor, u16 fgColor)

@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/zkt_lowLevelCommon.h"
-
 // ---------------------------------------------------------------------------
 // Lifecycle
 
@@ -160,13 +158,6 @@ u32 ZKT_GetVideoBasePtr(u32 **ppBase)
 u8 *ZKT_GetVideoPtrOn920(u32 offset)
 {
     return g_GP2X_VIDEO_BASE_PTR + offset;
-}
-
-u32 ZKT_CheckOpen2X(u32 bWarn, u32 bAllowProceed)
-{
-    (void)bWarn;
-    (void)bAllowProceed;
-    return ZKT_OK; // the desktop has no firmware to check
 }
 
 // ---------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // Display layer setters of the desktop model: YUV planes, RGB layer and
 // regions, cursor, gamma. They only record; the compositor draws.
+#include "lowlevel/common/zkt_colourmatrix.h"
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
-#include "tools/zkt_lowLevelCommon.h"
 
 u32 ZKT_SetYUVVideoPlane(u32 bPlaneA, u32 bEnable, u16 startX, u16 startY, u16 endX, u16 bottomEndY,
                          u16 splitY, u16 lineWidth, u32 topOffset, u32 topMirrorH, u32 topMirrorV,

@@ -2,7 +2,7 @@
 // writers format the in-memory records the controller (and the desktop
 // compositor) reads: OSD area headers little-endian, SPU records big-endian.
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
-#include "tools/zkt_streamrec.h"
+#include "lowlevel/common/zkt_streamrec.h"
 
 u32 ZKT_SetOSDPlane(u32 bEnable, u32 evenFieldHeaderOffset, u32 oddFieldHeaderOffset)
 {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "tools/zkt_blitcore.h"
+#include "lowlevel/common/zkt_blitcore.h"
 
 namespace {
 

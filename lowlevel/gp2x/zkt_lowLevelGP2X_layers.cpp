@@ -3,9 +3,9 @@
 // second core's start, stop, pause and command queue.
 #include <cstring>
 
+#include "lowlevel/common/zkt_colourmatrix.h"
+#include "lowlevel/common/zkt_streamrec.h"
 #include "lowlevel/gp2x/zkt_lowLevelGP2X.h"
-#include "tools/zkt_lowLevelCommon.h"
-#include "tools/zkt_streamrec.h"
 
 // ---------------------------------------------------------------- RGB layer
 

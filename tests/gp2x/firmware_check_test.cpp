@@ -6,6 +6,7 @@
 #include "gp2x_support.h"
 
 #include "debug/zkt_lowLevelDbg.h"
+#include "runtime/firmware.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/zkt_streamrec.h"
+#include "lowlevel/common/zkt_streamrec.h"
 
 static u8 *RecordPtr(u8 *mem, u32 memSize, u32 offset, u32 size)
 {

@@ -1,6 +1,6 @@
 // Software raster engine of the blitter and the rotator. Rows are clipped
 // once against the memory block; the inner loops carry no bounds tests.
-#include "tools/zkt_blitcore.h"
+#include "lowlevel/common/zkt_blitcore.h"
 
 #include <array>
 #include <cstring>
