@@ -3,6 +3,8 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <string>
 #include <vector>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
@@ -223,11 +225,10 @@ TEST_F(LowLevel, ChordsReleaseAndTheMouseBits)
     EXPECT_EQ(Buttons(), 0x41u);
     PushKey(SDLK_KP8, false);
     EXPECT_EQ(Buttons(), 0x40u);
-    // Only one event is taken per call; the mouse bits are ORed in.
+    // Every pending event is taken; the mouse bits are ORed in.
     PushKey(SDLK_KP6, false);
     PushKey(SDLK_KP2, true);
     g_ulGP2XInputStateWinGUI = 0x30000;
-    EXPECT_EQ(Buttons(), 0x30000u);
     EXPECT_EQ(Buttons(), 0x30010u);
     g_ulGP2XInputStateWinGUI = 0;
 }
@@ -292,13 +293,8 @@ TEST_F(LowLevel, ScrollLockSwitchesToDeviceEvents)
     ASSERT_EQ(ZKT_GetHIDEvent(0, &type, &code, &value), (u32)ZKT_EVENT_READY);
     EXPECT_EQ(value, 0u);
 
-    // Button keys no longer change the mask; the held one stays set, and a
-    // window close is ignored in this mode.
+    // Button keys no longer change the mask; the held one stays set.
     PushKey(SDLK_KP8, true);
-    EXPECT_EQ(Buttons(), 0x4u);
-    SDL_Event quit = {};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
     EXPECT_EQ(Buttons(), 0x4u);
 
     // Back to button mode; the stale key-up now releases the held button.
@@ -309,6 +305,74 @@ TEST_F(LowLevel, ScrollLockSwitchesToDeviceEvents)
     EXPECT_EQ(ZKT_GetHIDEvent(0, &type, &code, &value), (u32)ZKT_NO_DEVICE);
     PushKey(SDLK_KP4, false);
     EXPECT_EQ(Buttons(), 0u);
+}
+
+// Under a flood of pointer events every key still counts at once, a tap
+// shorter than a frame is seen for one read, a click shorter than a frame
+// presses the pictured button for one frame, and a window close or a signal
+// ends the program in the device mode too, even with the queue full.
+TEST_F(LowLevel, EveryEventTakenAndNoQuitOrShortPressLost)
+{
+    for (int i = 0; i < 100; i++) {
+        SDL_Event ev = {};
+        ev.type = SDL_MOUSEMOTION;
+        ev.motion.x = (Uint16)i;
+        SDL_PushEvent(&ev);
+    }
+    PushKey(SDLK_KP6, true);
+    PushKey(SDLK_KP2, true);
+    PushKey(SDLK_KP2, false);
+    EXPECT_EQ(Buttons(), 0x50u);
+    EXPECT_EQ(Buttons(), 0x40u);
+
+    SDL_Event click = {};
+    click.type = SDL_MOUSEBUTTONDOWN;
+    click.button.button = SDL_BUTTON_LEFT;
+    click.button.x = 611; // the pictured right small button
+    click.button.y = 224;
+    SDL_PushEvent(&click);
+    click.type = SDL_MOUSEBUTTONUP;
+    SDL_PushEvent(&click);
+    Buttons();
+    ZKT_LowLevelAPI_SoftRender();
+    EXPECT_EQ(Buttons(), 0x140u);
+    ZKT_LowLevelAPI_SoftRender();
+    EXPECT_EQ(Buttons(), 0x40u);
+
+    PushKey(SDLK_SCROLLOCK, true);
+    PushKey(SDLK_SCROLLOCK, false);
+    Buttons();
+    char *title = nullptr;
+    SDL_WM_GetCaption(&title, nullptr);
+    EXPECT_NE(std::string(title ? title : "").find("USB device"), std::string::npos) << title;
+    PushKey(SDLK_a, true);
+    PushKey(SDLK_b, true);
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    EXPECT_EQ(Buttons(), 0x80040u);
+    // Both letters wait for the program, in order.
+    u16 type = 0, code = 0;
+    u32 value = 0;
+    ASSERT_EQ(ZKT_GetHIDEvent(0, &type, &code, &value), (u32)ZKT_EVENT_READY);
+    EXPECT_EQ(code, 30);
+    ASSERT_EQ(ZKT_GetHIDEvent(0, &type, &code, &value), (u32)ZKT_EVENT_READY);
+    EXPECT_EQ(code, 48);
+    EXPECT_EQ(ZKT_GetHIDEvent(0, &type, &code, &value), (u32)ZKT_NO_EVENT);
+
+    // A fresh start, then SIGTERM while the queue is full.
+    ZKT_FreeLowLevelAPI(0);
+    ASSERT_EQ(ZKT_InitLowLevelAPI("test"), 0u);
+    struct sigaction sa = {};
+    sigaction(SIGTERM, nullptr, &sa);
+    ASSERT_NE(sa.sa_handler, SIG_DFL) << "SDL catches SIGTERM";
+    SDL_Event key = {};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_x;
+    while (SDL_PushEvent(&key) == 0) {
+    }
+    raise(SIGTERM);
+    EXPECT_EQ(Buttons() & 0x80000u, 0x80000u);
 }
 
 TEST_F(LowLevel, WinReadReportsTheModeItWasAskedFor)

@@ -34,6 +34,10 @@ static void OutputSize(u32 mode, int *pW, int *pH)
 }
 
 static void ResetInputState();
+static void InstallEventHandling();
+static void ApplyCaption();
+static char s_strCaption[128];
+static char s_strCaptionExtra[160];
 
 u32 ZKT_InitLowLevelAPI(const char *caption)
 {
@@ -68,6 +72,7 @@ u32 ZKT_InitLowLevelAPI(const char *caption)
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_JOYSTICK) < 0)
         return ZKT_ERR_INIT;
     SDL_ShowCursor(1);
+    InstallEventHandling();
     g_Screen = SDL_SetVideoMode(660, 380, 24, SDL_SWSURFACE);
     if (!g_Screen)
         return ZKT_ERR_INIT;
@@ -83,7 +88,9 @@ u32 ZKT_InitLowLevelAPI(const char *caption)
     g_nScreenSizeY = 240;
     g_ulGP2X_FRAME_COUNT = 0;
     g_ulDISPLAY_MODE = 0;
-    SDL_WM_SetCaption(caption, caption);
+    std::snprintf(s_strCaption, sizeof s_strCaption, "%s", caption ? caption : "");
+    s_strCaptionExtra[0] = 0;
+    ApplyCaption();
 
     for (u32 q = 0; q < 4; q++)
         ZKT_SetYUVSaturationAndHUE(q, 128, 0);
@@ -299,16 +306,77 @@ static constexpr KeyCode s_DeviceKeys[105] = {
 static u32 s_bReadGP2XMode = 1;
 static u32 s_bScrollLockDown = 0;
 static u32 s_ulGP2XInputState = 0;
-static u16 s_usLastType = 0, s_usLastCode = 0;
-static u32 s_unLastValue = 0;
+// Buttons pressed and released within one read: still reported held by
+// that read and released at the next, so a quick tap lasts a frame.
+static u32 s_ulPressedThisRead = 0;
+static u32 s_ulReleaseNextRead = 0;
+
+// Device events wait here until the program takes them, oldest first.
+struct DeviceEvent {
+    u16 usType, usCode;
+    u32 unValue;
+};
+#define ZKT_WIN_DEVICE_QUEUE 64
+static DeviceEvent s_DeviceQueue[ZKT_WIN_DEVICE_QUEUE];
+static u32 s_ulDeviceHead = 0, s_ulDeviceCount = 0;
+
+// A window close or SIGINT/SIGTERM, in either keyboard mode; never forgotten.
+// Set from SDL's event filter, which also runs inside its signal handler and
+// sees a quit even when the event queue is full.
+static std::atomic<u32> s_bQuitRequested{0};
+
+// A left click seen in the event queue: the compositor's next pointer read
+// reports it pressed even if the button was released again meanwhile.
+static u32 s_bClickLatched = 0;
+static s32 s_nClickX = 0, s_nClickY = 0;
 
 static void ResetInputState()
 {
     s_bReadGP2XMode = 1;
     s_bScrollLockDown = 0;
     s_ulGP2XInputState = 0;
-    s_usLastType = s_usLastCode = 0;
-    s_unLastValue = 0;
+    s_ulPressedThisRead = s_ulReleaseNextRead = 0;
+    s_ulDeviceHead = s_ulDeviceCount = 0;
+    s_bQuitRequested = 0;
+    s_bClickLatched = 0;
+}
+
+static int QuitFilter(const SDL_Event *ev)
+{
+    if (ev->type == SDL_QUIT)
+        s_bQuitRequested = 1;
+    return 1;
+}
+
+static void InstallEventHandling()
+{
+    SDL_SetEventFilter(QuitFilter);
+    // The pointer is read as a state each frame; queued motion would only
+    // crowd out the events that matter.
+    SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
+}
+
+static void ApplyCaption()
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return;
+    char title[400];
+    std::snprintf(title, sizeof title, "%s%s%s", s_strCaption,
+                  s_bReadGP2XMode ? "" : " - keyboard is a USB device (Scroll Lock)", s_strCaptionExtra);
+    SDL_WM_SetCaption(title, s_strCaption);
+}
+
+void ZKT_WinSetCaptionExtra(const char *extra)
+{
+    if (std::strcmp(extra, s_strCaptionExtra) == 0)
+        return;
+    std::snprintf(s_strCaptionExtra, sizeof s_strCaptionExtra, "%s", extra);
+    ApplyCaption();
+}
+
+u32 ZKT_WinKeyboardIsButtons()
+{
+    return s_bReadGP2XMode;
 }
 
 u32 ZKT_WinButtonMaskForKey(u32 key)
@@ -328,45 +396,100 @@ u32 ZKT_WinDeviceCodeForKey(u32 key)
     return 0;
 }
 
+static void QueueDeviceEvent(u16 code, u32 value)
+{
+    if (s_ulDeviceCount == ZKT_WIN_DEVICE_QUEUE) { // full: the oldest goes
+        s_ulDeviceHead = (s_ulDeviceHead + 1) % ZKT_WIN_DEVICE_QUEUE;
+        s_ulDeviceCount--;
+    }
+    DeviceEvent &e = s_DeviceQueue[(s_ulDeviceHead + s_ulDeviceCount) % ZKT_WIN_DEVICE_QUEUE];
+    e.usType = 1;
+    e.usCode = code;
+    e.unValue = value;
+    s_ulDeviceCount++;
+}
+
+static void HandleEvent(const SDL_Event &ev)
+{
+    const bool down = ev.type == SDL_KEYDOWN;
+    const bool up = ev.type == SDL_KEYUP;
+    if (ev.type == SDL_QUIT) {
+        s_bQuitRequested = 1;
+        return;
+    }
+    if (ev.type == SDL_MOUSEBUTTONDOWN && ev.button.button == SDL_BUTTON_LEFT) {
+        s_bClickLatched = 1;
+        s_nClickX = ev.button.x;
+        s_nClickY = ev.button.y;
+        return;
+    }
+    if (!down && !up)
+        return;
+    const SDLKey sym = ev.key.keysym.sym;
+    if (sym == SDLK_SCROLLOCK) {
+        if (down && !s_bScrollLockDown) {
+            s_bScrollLockDown = 1;
+        } else if (up && s_bScrollLockDown) {
+            s_bScrollLockDown = 0;
+            s_bReadGP2XMode = !s_bReadGP2XMode;
+            ApplyCaption();
+        }
+    }
+    if (s_bReadGP2XMode) {
+        const u32 m = ZKT_WinButtonMaskForKey(sym);
+        if (down) {
+            s_ulGP2XInputState |= m;
+            s_ulPressedThisRead |= m;
+            s_ulReleaseNextRead &= ~m;
+        } else {
+            s_ulReleaseNextRead |= m & s_ulPressedThisRead;
+            s_ulGP2XInputState &= ~(m & ~s_ulPressedThisRead);
+        }
+    } else if (u32 code = ZKT_WinDeviceCodeForKey(sym)) {
+        QueueDeviceEvent((u16)code, down ? 1 : 0);
+    }
+}
+
 u32 ZKT_WinReadSDLEvent(u32 bGP2XMode, u32 *pButtons, u16 *pType, u16 *pCode, u32 *pValue)
 {
-    SDL_Event ev;
-    if (SDL_PollEvent(&ev)) {
-        bool down = ev.type == SDL_KEYDOWN;
-        bool up = ev.type == SDL_KEYUP;
-        if ((down || up) && ev.key.keysym.sym == SDLK_SCROLLOCK) {
-            if (down && !s_bScrollLockDown) {
-                s_bScrollLockDown = 1;
-            } else if (up && s_bScrollLockDown) {
-                s_bScrollLockDown = 0;
-                s_bReadGP2XMode = !s_bReadGP2XMode;
-            }
-        }
-        if (s_bReadGP2XMode) {
-            if (down)
-                s_ulGP2XInputState |= ZKT_WinButtonMaskForKey(ev.key.keysym.sym);
-            else if (up)
-                s_ulGP2XInputState &= ~ZKT_WinButtonMaskForKey(ev.key.keysym.sym);
-            else if (ev.type == SDL_QUIT)
-                s_ulGP2XInputState |= ZKT_BTN_EXIT;
-        } else if (down || up) {
-            u32 code = ZKT_WinDeviceCodeForKey(ev.key.keysym.sym);
-            if (code) {
-                s_usLastType = 1;
-                s_usLastCode = (u16)code;
-                s_unLastValue = down ? 1 : 0;
-            }
-        }
+    s_ulGP2XInputState &= ~s_ulReleaseNextRead;
+    s_ulReleaseNextRead = s_ulPressedThisRead = 0;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev))
+            HandleEvent(ev);
     }
-    *pButtons = s_ulGP2XInputState | g_ulGP2XInputStateWinGUI;
-    *pType = s_usLastType;
-    *pCode = s_usLastCode;
-    *pValue = s_unLastValue;
-    if (!bGP2XMode) {
-        s_usLastType = s_usLastCode = 0;
-        s_unLastValue = 0;
+    *pButtons = s_ulGP2XInputState | g_ulGP2XInputStateWinGUI | (s_bQuitRequested ? ZKT_BTN_EXIT : 0);
+    if (s_ulDeviceCount) {
+        const DeviceEvent &e = s_DeviceQueue[s_ulDeviceHead];
+        *pType = e.usType;
+        *pCode = e.usCode;
+        *pValue = e.unValue;
+        if (!bGP2XMode) { // taken
+            s_ulDeviceHead = (s_ulDeviceHead + 1) % ZKT_WIN_DEVICE_QUEUE;
+            s_ulDeviceCount--;
+        }
+    } else {
+        *pType = *pCode = 0;
+        *pValue = 0;
     }
     return bGP2XMode == s_bReadGP2XMode ? 1 : 0;
+}
+
+u32 ZKT_WinReadPointer(s32 *pX, s32 *pY)
+{
+    int x = -1, y = -1;
+    SDL_PumpEvents();
+    u32 pressed = SDL_GetMouseState(&x, &y) & SDL_BUTTON(SDL_BUTTON_LEFT) ? 1 : 0;
+    if (!pressed && s_bClickLatched) {
+        pressed = 1;
+        x = s_nClickX;
+        y = s_nClickY;
+    }
+    s_bClickLatched = 0;
+    *pX = x;
+    *pY = y;
+    return pressed;
 }
 
 u32 ZKT_GetGP2XInputState(u32 *pButtons)

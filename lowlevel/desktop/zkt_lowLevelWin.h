@@ -119,8 +119,20 @@ extern std::atomic<u32> g_ulArm940CmdPauseMs;
 // display mode; ZKT_GetCurrentTVFieldOutput applies it to the clock.
 u32 ZKT_WinTVFieldAt(u32 mode, u32 ms, u32 *pField);
 
-// Takes at most one pending window event; see ZKT_GetGP2XInputState.
+// Takes every pending window event; see ZKT_GetGP2XInputState. A button
+// pressed and released within one read is reported held by that read. Key
+// events of the device mode queue up and are taken one per read with
+// bGP2XMode 0. A window close or SIGINT/SIGTERM sets the leave bit for good,
+// in either mode.
 u32 ZKT_WinReadSDLEvent(u32 bGP2XMode, u32 *pButtons, u16 *pType, u16 *pCode, u32 *pValue);
+// The pointer in window coordinates and whether the left button counts as
+// pressed: held now, or clicked since the last call (so a click shorter than
+// a frame is still seen once).
+u32 ZKT_WinReadPointer(s32 *pX, s32 *pY);
+// 1 while the keyboard acts as the buttons, 0 in the device mode.
+u32 ZKT_WinKeyboardIsButtons();
+// Text appended to the window title (state of the viewer controls).
+void ZKT_WinSetCaptionExtra(const char *extra);
 // The button bits of an SDL key symbol, and its Linux input key code (0 when
 // the key is not in the table).
 u32 ZKT_WinButtonMaskForKey(u32 key);

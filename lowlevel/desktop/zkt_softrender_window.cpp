@@ -144,13 +144,8 @@ void ZKT_LowLevelAPI_SoftRender()
     if (lcd) {
         s32 mx = -1, my = -1;
         u32 pressed = 0;
-        if (video) {
-            int ix = -1, iy = -1;
-            SDL_PumpEvents();
-            pressed = SDL_GetMouseState(&ix, &iy) & 1;
-            mx = ix;
-            my = iy;
-        }
+        if (video)
+            pressed = ZKT_WinReadPointer(&mx, &my);
         if (ok)
             ZKT_LowLevelAPI_SoftRender_FrameLCD((u8 *)s->pixels, s->pitch, mx, my, pressed,
                                                 video ? SDL_GetTicks() : 0);
