@@ -341,19 +341,23 @@ static void ResetInputState()
     s_bClickLatched = 0;
 }
 
+#ifndef __EMSCRIPTEN__
 static int QuitFilter(const SDL_Event *ev)
 {
     if (ev->type == SDL_QUIT)
         s_bQuitRequested = 1;
     return 1;
 }
+#endif
 
 static void InstallEventHandling()
 {
+#ifndef __EMSCRIPTEN__ // the browser's SDL has neither (nor signals)
     SDL_SetEventFilter(QuitFilter);
     // The pointer is read as a state each frame; queued motion would only
     // crowd out the events that matter.
     SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
+#endif
 }
 
 static void ApplyCaption()
