@@ -229,7 +229,7 @@ static void Usage()
 {
     std::fprintf(stderr,
                  "usage: vorn-capture --at MS [--fps N] [--mode M] [--window] [--key MS:NAME[:HOLDMS]]...\n"
-                 "                    [--overwrite] --out FILE.bmp\n"
+                 "                    [--scale S] [--overwrite] --out FILE.bmp\n"
                  "       vorn-capture --from MS --to MS --fps N [--mode M] [--window] [--scale S] [--key ...]\n"
                  "                    [--overwrite] --out DIR|FILE.mkv|FILE.mp4\n"
                  "Times are below %u ms. --at reaches MS through the frames a range at N (default 60)\n"
