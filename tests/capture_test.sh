@@ -129,15 +129,6 @@ signals)
     for f in $sig/frame_*; do [ "$(stat -c %s $f)" -eq 230454 ] || fail "$sig: $f cut"; done
   done
   ;;
-whole)
-  # The whole presentation at 60 frames per second.
-  start=$(date +%s%N)
-  "$cap" --from 0 --to 126000 --fps 60 --out all > /dev/null || fail "capture"
-  end=$(date +%s%N)
-  [ "$(ls all | grep -c '^frame_')" -eq 7560 ] || fail "frame count $(ls all | grep -c '^frame_')"
-  [ "$(wav_samples all/audio.wav)" -eq $((126 * 44100)) ] || fail "audio length"
-  echo "whole presentation captured in $(( (end - start) / 1000000 )) ms"
-  ;;
 *) fail "unknown case $2" ;;
 esac
 echo ok
