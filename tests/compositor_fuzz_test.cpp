@@ -136,8 +136,9 @@ void RandomState(Rng &r, u32 group)
             p.ulBottomOffset = r.Below(ZKT_VIDEO_MEM_SIZE);
         }
     }
+    // 1:1 often, as the straight and mirrored copies take their own kernels.
     for (YUVScaler &s : g_YUVScaler)
-        s = YUVScaler{(u16)(r.Chance(4) ? r.Next() : 256 + r.Below(2048)),
+        s = YUVScaler{(u16)(r.Chance(3) ? 1024 : r.Chance(4) ? r.Next() : 256 + r.Below(2048)),
                       (u16)(r.Chance(4) ? r.Next() : 256 + r.Below(2048))};
     g_bYUVFirstPlanePriority = r.Below(2);
     for (int q = 0; q < 4; q++) {
@@ -273,4 +274,76 @@ TEST(CompositorFuzz, RandomStateInEveryModeGroup)
                 "kernels), slowest %.1f ms\n",
                 (unsigned long long)seed, frames, std::chrono::duration<double>(Clock::now() - start).count(),
                 compared, paths, slowest * 1000);
+}
+
+// Each kernel of each vector path against the plain one on random spans of
+// every length up to a few vectors, over random pictures and sources.
+TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
+{
+    const SoftRenderKernels &ref = g_softRenderScalar;
+    std::vector<const SoftRenderKernels *> paths;
+#if defined(__x86_64__) || defined(__i386__)
+    if (ZKT_SoftRenderUseKernels("sse2") == 0)
+        paths.push_back(&g_softRenderSSE2);
+    if (ZKT_SoftRenderUseKernels("avx2") == 0)
+        paths.push_back(&g_softRenderAVX2);
+    ZKT_SoftRenderUseKernels(ZKT_SoftRenderKernels().name);
+#endif
+    Rng r{0x4B45524Eull};
+    enum { MAXN = 70 };
+    u8 src[4 * MAXN + 8];
+    u32 a[MAXN], b[MAXN], colours[MAXN];
+    s32 offY[MAXN], offC[MAXN];
+    static PxPalette pal;
+    s32 luma[256];
+    static uint64_t chroma[65536];
+    u8 lut[3][256];
+    for (s32 i = 0; i < 256; i++) {
+        luma[i] = (s32)(r.Below(300 * 256)) - 140000;
+        lut[0][i] = (u8)r.Next(), lut[1][i] = (u8)r.Next(), lut[2][i] = (u8)r.Next();
+    }
+    for (uint64_t &c : chroma)
+        c = (uint64_t)r.Below(1 << 21) | (uint64_t)r.Below(1 << 21) << 21 | (uint64_t)r.Below(1 << 21) << 42;
+    for (const SoftRenderKernels *k : paths) {
+        for (int round = 0; round < 400; round++) {
+            const s32 n = (s32)r.Below(MAXN + 1);
+            for (u8 &v : src)
+                v = (u8)r.Next();
+            for (s32 i = 0; i < MAXN; i++) {
+                // Written or not, in runs, as layers leave them.
+                a[i] = (r.Next() & ZKT_PX_RGB) | (r.Chance(3) ? 0 : ZKT_PX_WRITTEN);
+                colours[i] = r.Chance(4) ? 0xF8FCF8 : r.Next() & ZKT_PX_RGB;
+                offC[i] = 4 * (s32)r.Below(MAXN - 1) + 1;
+                offY[i] = offC[i] - 1 + 2 * (s32)r.Below(2);
+            }
+            for (s32 v = 0; v < 256; v++) {
+                pal.colour[v] = (r.Next() & ZKT_PX_RGB) | (r.Chance(8) ? 0 : ZKT_PX_WRITTEN);
+                pal.alpha[v] = r.Below(16);
+            }
+            const u32 c = r.Next(), alpha = r.Below(16), key = r.Chance(2) ? 0xF8FCF8 : r.Next(), bKey = r.Below(2);
+            auto check = [&](const char *what, auto draw) {
+                std::memcpy(b, a, sizeof a);
+                draw(ref, a);
+                draw(*k, b);
+                ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << k->name << " " << what << " n " << n;
+            };
+            check("fill", [&](const SoftRenderKernels &K, u32 *d) { K.fill(d, n, c); });
+            check("yuvCopy", [&](const SoftRenderKernels &K, u32 *d) { K.yuvCopy(d, src, n); });
+            check("yuvCopyMirror",
+                  [&](const SoftRenderKernels &K, u32 *d) { K.yuvCopyMirror(d, src + 4 * (MAXN / 2), n); });
+            check("yuvGather", [&](const SoftRenderKernels &K, u32 *d) { K.yuvGather(d, src, offY, offC, n); });
+            check("ink", [&](const SoftRenderKernels &K, u32 *d) { K.ink(d, n, c, alpha); });
+            check("palette8", [&](const SoftRenderKernels &K, u32 *d) { K.palette8(d, src, n, pal); });
+            check("colour", [&](const SoftRenderKernels &K, u32 *d) { K.colour(d, n, luma, chroma, c & ZKT_PX_RGB); });
+            check("rgb565", [&](const SoftRenderKernels &K, u32 *d) { K.rgb565(d, src, n); });
+            check("rgb", [&](const SoftRenderKernels &K, u32 *d) { K.rgb(d, colours, n, alpha, bKey, key); });
+            check("gamma", [&](const SoftRenderKernels &K, u32 *d) { K.gamma(d, n, lut); });
+            u8 pa[3 * MAXN], pb[3 * MAXN];
+            std::memset(pa, 0x5A, sizeof pa);
+            std::memset(pb, 0x5A, sizeof pb);
+            ref.pack(pa, a, n);
+            k->pack(pb, a, n);
+            ASSERT_EQ(0, std::memcmp(pa, pb, sizeof pa)) << k->name << " pack n " << n;
+        }
+    }
 }

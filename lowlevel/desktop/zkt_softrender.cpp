@@ -43,7 +43,7 @@ void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH)
 struct YUVRegion {
     bool bDraw;
     bool tv;
-    bool bCopy;      // 1:1 from an even pixel: a plain deinterleave
+    u8 copy;         // 1:1 from an even pixel: 1 a plain deinterleave, 2 mirrored
     s32 first, yEnd; // output lines first .. yEnd - 1, inside the picture
     s32 x0, x1;      // output columns, inside the picture
     s64 offset, pitch, minOff, maxOff;
@@ -80,7 +80,7 @@ static void YUVWalk(YUVRegion &r)
             phase ^= 2;
         acc = next;
     }
-    r.bCopy = r.hScale == 1024 && !r.mirrorH;
+    r.copy = r.hScale != 1024 ? 0 : r.mirrorH ? 2 : 1;
 }
 
 static void YUVPrepare(u32 bPlaneA, u32 bTopRegion, YUVRegion &r)
@@ -166,8 +166,10 @@ static void YUVDraw(const YUVRegion &r, const YUVRegion *const *pAbove, s32 nAbo
         const s64 line = YUVLineStart(r, y);
         u32 *dst = g_ulSoftRenderWork + (s64)y * W + r.x0;
         if (line + r.minOff >= 0 && line + r.maxOff < VMSIZE) {
-            if (r.bCopy)
+            if (r.copy == 1)
                 K.yuvCopy(dst, vm + line, count);
+            else if (r.copy == 2)
+                K.yuvCopyMirror(dst, vm + line, count);
             else
                 K.yuvGather(dst, vm + line, r.offY, r.offC, count);
         } else if (line + r.maxOff >= 0 && line + r.minOff < VMSIZE) {
@@ -193,7 +195,7 @@ void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
 
 // Step 3: the lower plane's regions, then the upper plane's; lines of the
 // lower plane that the upper one covers completely are not drawn.
-static void YUVPlanes()
+static void YUVPlanesPrepare()
 {
     const u32 lowerA = g_bYUVFirstPlanePriority ? 0 : 1;
     YUVRegion *r = s_yuvRegion;
@@ -201,6 +203,11 @@ static void YUVPlanes()
     YUVPrepare(lowerA, 0, r[1]);
     YUVPrepare(!lowerA, 1, r[2]);
     YUVPrepare(!lowerA, 0, r[3]);
+}
+
+static void YUVPlanesDraw()
+{
+    const YUVRegion *r = s_yuvRegion;
     const YUVRegion *above[2] = {&r[2], &r[3]};
     YUVDraw(r[0], above, 2);
     YUVDraw(r[1], above, 2);
@@ -288,6 +295,7 @@ struct RGBFrame {
     u32 key;
     bool defDraw;
     u32 defMode, defAlpha;
+    bool bStraight;   // source column x for output column x
     u32 palette[256]; // blue | green << 8 | red << 16
     s32 srcX[ZKT_MAX_OUT_W];
 };
@@ -322,6 +330,7 @@ static void RGBPrepare(RGBFrame &f)
         return;
     for (s32 x = 0; x < f.W; x++)
         f.srcX[x] = (s32)((s64)x * f.SX / f.W);
+    f.bStraight = f.SX == f.W;
     if (f.depth == 4 || f.depth == 8)
         for (s32 i = 0; i < 256; i++)
             f.palette[i] = g_ulRGBColorTable[i] & ZKT_PX_RGB;
@@ -440,7 +449,10 @@ static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
         const s32 n = xb - xa;
         u32 *dst = g_ulSoftRenderWork + (s64)y * W + xa;
         if (f.base + lo >= 0 && f.base + hi < VMSIZE) {
-            RGBFetchDepth<false>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
+            if (f.depth == 16 && f.bStraight)
+                K.rgb565(colours, src + (rowIndex + xa) * 2, n);
+            else
+                RGBFetchDepth<false>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
             K.rgb(dst, colours, n, alpha, mode == 1, f.key);
         } else {
             // Reaches outside video memory: only the readable pixels.
@@ -493,9 +505,16 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
     // matter: no layer reads an unwritten pixel's colour (they replace it),
     // and the colour pass gives every pixel still unwritten the converted
     // background.
-    K.fill(g_ulSoftRenderWork, W * H, 0);
-
-    YUVPlanes();
+    // Lines that a YUV region draws whole need no clearing.
+    YUVPlanesPrepare();
+    for (s32 y = 0; y < H; y++) {
+        bool covered = false;
+        for (s32 k = 0; k < 4 && !covered; k++)
+            covered = YUVCovers(s_yuvRegion[k], y, 0, W - 1);
+        if (!covered)
+            K.fill(g_ulSoftRenderWork + (s64)y * W, W, 0);
+    }
+    YUVPlanesDraw();
     if (g_bSPUonTopOfOSDLayer) {
         if (g_bOSDLayerEnable)
             ZKT_LowLevelAPI_SoftRender_OSD_Layer();

@@ -80,6 +80,39 @@ void YUVCopy(u32 *dst, const u8 *src, s32 n)
     ZKT_SoftRenderSSE2_YUVCopy(dst + i, src + i * 2, n - i);
 }
 
+void YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
+{
+    const __m256i m = _mm256_set1_epi32(0xFF), rev = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+    s32 i = 0;
+    for (; i + 16 <= n; i += 16) {
+        // Pairs -(i / 2 + 7) to -(i / 2), reversed so lane k is pair -(i / 2 + k).
+        const __m256i w = _mm256_permutevar8x32_epi32(
+            _mm256_loadu_si256((const __m256i *)(src - (i / 2 + 7) * 4)), rev);
+        const __m256i ch = _mm256_or_si256(_mm256_and_si256(w, _mm256_set1_epi32(0xFF00)),
+                                           _mm256_and_si256(_mm256_srli_epi32(w, 8), _mm256_set1_epi32(0xFF0000)));
+        const __m256i f = _mm256_or_si256(ch, Written());
+        const __m256i p0 = _mm256_or_si256(_mm256_and_si256(w, m), f);
+        const __m256i p1 = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(w, 16), m), f);
+        const __m256i lo = _mm256_unpacklo_epi32(p1, p0), hi = _mm256_unpackhi_epi32(p1, p0);
+        Store(dst + i, _mm256_permute2x128_si256(lo, hi, 0x20));
+        Store(dst + i + 8, _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    ZKT_SoftRenderSSE2_YUVCopyMirror(dst + i, src - (i / 2) * 4, n - i);
+}
+
+void RGB565(u32 *dst, const u8 *src, s32 n)
+{
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i x = _mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i *)(src + 2 * i)));
+        Store(dst + i, _mm256_or_si256(
+                           _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi32(x, 3), _mm256_set1_epi32(0xF8)),
+                                           _mm256_and_si256(_mm256_slli_epi32(x, 5), _mm256_set1_epi32(0xFC00))),
+                           _mm256_and_si256(_mm256_slli_epi32(x, 8), _mm256_set1_epi32(0xF80000))));
+    }
+    ZKT_SoftRenderScalar_RGB565(dst + i, src + 2 * i, n - i);
+}
+
 void Ink(u32 *dst, s32 n, u32 c, u32 a)
 {
     c = (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
@@ -221,7 +254,8 @@ void Pack(u8 *dst, const u32 *src, s32 n)
 #pragma GCC pop_options
 
 const SoftRenderKernels g_softRenderAVX2 = {
-    "avx2", Fill, YUVCopy, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB, ZKT_SoftRenderScalar_Gamma, Pack,
+    "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, RGB,
+    ZKT_SoftRenderScalar_Gamma, Pack,
 };
 
 #endif

@@ -5,6 +5,8 @@
 
 #include "lowlevel/desktop/zkt_softrender_px.h"
 
+typedef int64_t s64;
+
 void ZKT_SoftRenderScalar_Fill(u32 *dst, s32 n, u32 v)
 {
     for (s32 i = 0; i < n; i++)
@@ -16,6 +18,22 @@ void ZKT_SoftRenderScalar_YUVCopy(u32 *dst, const u8 *src, s32 n)
     for (s32 i = 0; i < n; i++) {
         const u8 *p = src + (i >> 1) * 4;
         dst[i] = p[(i & 1) * 2] | p[1] << 8 | p[3] << 16 | ZKT_PX_WRITTEN;
+    }
+}
+
+void ZKT_SoftRenderScalar_YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
+{
+    for (s32 i = 0; i < n; i++) {
+        const u8 *p = src - (s64)(i >> 1) * 4;
+        dst[i] = p[(i & 1) ? 0 : 2] | p[1] << 8 | p[3] << 16 | ZKT_PX_WRITTEN;
+    }
+}
+
+void ZKT_SoftRenderScalar_RGB565(u32 *dst, const u8 *src, s32 n)
+{
+    for (s32 i = 0; i < n; i++) {
+        const u32 v = src[2 * i] | src[2 * i + 1] << 8;
+        dst[i] = ((v << 3) & 0xF8) | ((v >> 3) & 0xFC) << 8 | ((v >> 8) & 0xF8) << 16;
     }
 }
 
@@ -107,10 +125,12 @@ const SoftRenderKernels g_softRenderScalar = {
     "scalar",
     ZKT_SoftRenderScalar_Fill,
     ZKT_SoftRenderScalar_YUVCopy,
+    ZKT_SoftRenderScalar_YUVCopyMirror,
     ZKT_SoftRenderScalar_YUVGather,
     ZKT_SoftRenderScalar_Ink,
     ZKT_SoftRenderScalar_Palette8,
     ZKT_SoftRenderScalar_Colour,
+    ZKT_SoftRenderScalar_RGB565,
     ZKT_SoftRenderScalar_RGB,
     ZKT_SoftRenderScalar_Gamma,
     ZKT_SoftRenderScalar_Pack,

@@ -54,6 +54,9 @@ struct SoftRenderKernels {
     void (*fill)(u32 *dst, s32 n, u32 v);
     // A 1:1 YUY2 line from an even pixel: dst[i] = Y | Cb << 8 | Cr << 16, written.
     void (*yuvCopy)(u32 *dst, const u8 *src, s32 n);
+    // The same mirrored: pixel 0 is the second luma of the pair at src,
+    // pixel 1 its first, then the pair before.
+    void (*yuvCopyMirror)(u32 *dst, const u8 *src, s32 n);
     // Any other walk: luma at src + offY[i], chroma at src + offC[i] and + 2.
     void (*yuvGather)(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n);
     // Colour c at opacity a over n pixels: replaces unwritten pixels, blends
@@ -64,6 +67,8 @@ struct SoftRenderKernels {
     // Colour pass: written pixels through the luma and packed chroma tables,
     // unwritten ones become bg (flag 0).
     void (*colour)(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg);
+    // n RGB565 source pixels (little-endian) as colours, low bits zero.
+    void (*rgb565)(u32 *dst, const u8 *src, s32 n);
     // RGB source colours (blue | green << 8 | red << 16) at opacity a; with
     // bKey, colours equal to key (same byte order) count as opacity 0.
     void (*rgb)(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
@@ -83,6 +88,8 @@ extern const SoftRenderKernels g_softRenderAVX2;
 // spans, and kernels that are table look-ups through and through).
 void ZKT_SoftRenderScalar_Fill(u32 *dst, s32 n, u32 v);
 void ZKT_SoftRenderScalar_YUVCopy(u32 *dst, const u8 *src, s32 n);
+void ZKT_SoftRenderScalar_YUVCopyMirror(u32 *dst, const u8 *src, s32 n);
+void ZKT_SoftRenderScalar_RGB565(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderScalar_YUVGather(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n);
 void ZKT_SoftRenderScalar_Ink(u32 *dst, s32 n, u32 c, u32 a);
 void ZKT_SoftRenderScalar_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
@@ -93,6 +100,8 @@ void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);
 #if defined(__x86_64__) || defined(__i386__)
 void ZKT_SoftRenderSSE2_Fill(u32 *dst, s32 n, u32 v);
 void ZKT_SoftRenderSSE2_YUVCopy(u32 *dst, const u8 *src, s32 n);
+void ZKT_SoftRenderSSE2_YUVCopyMirror(u32 *dst, const u8 *src, s32 n);
+void ZKT_SoftRenderSSE2_RGB565(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a);
 void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
 void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg);

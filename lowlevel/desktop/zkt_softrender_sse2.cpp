@@ -84,6 +84,41 @@ void ZKT_SoftRenderSSE2_YUVCopy(u32 *dst, const u8 *src, s32 n)
     ZKT_SoftRenderScalar_YUVCopy(dst + i, src + i * 2, n - i);
 }
 
+void ZKT_SoftRenderSSE2_YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
+{
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        // Pairs -(i / 2 + 3) to -(i / 2), reversed so lane k is pair -(i / 2 + k).
+        const __m128i w = _mm_shuffle_epi32(_mm_loadu_si128((const __m128i *)(src - (i / 2 + 3) * 4)), 0x1B);
+        const __m128i ch = _mm_or_si128(_mm_and_si128(w, _mm_set1_epi32(0xFF00)),
+                                        _mm_and_si128(_mm_srli_epi32(w, 8), _mm_set1_epi32(0xFF0000)));
+        const __m128i f = _mm_or_si128(ch, Written()), m = _mm_set1_epi32(0xFF);
+        const __m128i p0 = _mm_or_si128(_mm_and_si128(w, m), f);
+        const __m128i p1 = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(w, 16), m), f);
+        Store(dst + i, _mm_unpacklo_epi32(p1, p0));
+        Store(dst + i + 4, _mm_unpackhi_epi32(p1, p0));
+    }
+    ZKT_SoftRenderScalar_YUVCopyMirror(dst + i, src - (i / 2) * 4, n - i);
+}
+
+void ZKT_SoftRenderSSE2_RGB565(u32 *dst, const u8 *src, s32 n)
+{
+    s32 i = 0;
+    const __m128i z = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128((const __m128i *)(src + 2 * i));
+        for (int h = 0; h < 2; h++) {
+            const __m128i x = h ? _mm_unpackhi_epi16(v, z) : _mm_unpacklo_epi16(v, z);
+            const __m128i c = _mm_or_si128(
+                _mm_or_si128(_mm_and_si128(_mm_slli_epi32(x, 3), _mm_set1_epi32(0xF8)),
+                             _mm_and_si128(_mm_slli_epi32(x, 5), _mm_set1_epi32(0xFC00))),
+                _mm_and_si128(_mm_slli_epi32(x, 8), _mm_set1_epi32(0xF80000)));
+            Store(dst + i + 4 * h, c);
+        }
+    }
+    ZKT_SoftRenderScalar_RGB565(dst + i, src + 2 * i, n - i);
+}
+
 void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a)
 {
     c = (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
@@ -220,10 +255,12 @@ const SoftRenderKernels g_softRenderSSE2 = {
     "sse2",
     ZKT_SoftRenderSSE2_Fill,
     ZKT_SoftRenderSSE2_YUVCopy,
+    ZKT_SoftRenderSSE2_YUVCopyMirror,
     ZKT_SoftRenderScalar_YUVGather, // byte loads either way
     ZKT_SoftRenderSSE2_Ink,
     ZKT_SoftRenderSSE2_Palette8,
     ZKT_SoftRenderSSE2_Colour,
+    ZKT_SoftRenderSSE2_RGB565,
     ZKT_SoftRenderSSE2_RGB,
     ZKT_SoftRenderScalar_Gamma, // look-ups only
     ZKT_SoftRenderSSE2_Pack,
