@@ -146,6 +146,11 @@ std::map<std::string, std::string> ReadLines(std::istream &in)
 
 TEST(FrameOracle, EveryFrameAndTheSoundMatchTheTable)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // Same hashes there, but minutes instead of seconds; the sanitizer pass
+    // meets this code through the other tests.
+    GTEST_SKIP() << "not under the sanitizers";
+#endif
     const size_t n = sizeof s_passes / sizeof s_passes[0];
     std::vector<pid_t> pids(n);
     std::vector<FILE *> ins(n);
