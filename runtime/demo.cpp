@@ -61,8 +61,16 @@ static SDL_Surface *CreateWindowIcon()
     return icon;
 }
 
+static u32 s_bDemoLeave = 0;
+
+void DEMO_RequestLeave()
+{
+    s_bDemoLeave = 1;
+}
+
 int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM *platform)
 {
+    s_bDemoLeave = 0;
     // 1. The part table is the caller's; the start points are constant.
     DEMO_START_POINT start[DEMO_START_POINT_COUNT];
     std::memcpy(start, g_DemoStartPoints, sizeof start);
@@ -242,7 +250,7 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
             if (platform->pfnFrameDone)
                 platform->pfnFrameDone(t);
             prevInput = input;
-            if (t >= DEMO_END_MS || ZKT_TMV_TinyMenu_GetState() == 2)
+            if (t >= DEMO_END_MS || ZKT_TMV_TinyMenu_GetState() == 2 || s_bDemoLeave)
                 break;
         }
 

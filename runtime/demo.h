@@ -47,6 +47,11 @@ struct DEMO_PLATFORM {
 // end the process early (help, music extraction) call exit themselves.
 int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM *platform);
 
+// Asks the main loop to leave after the current round, through the normal
+// shut-down order, as the leave button would (from pfnFrameDone: tests and
+// tools that drive their own clock). Cleared when DEMO_Main starts.
+void DEMO_RequestLeave();
+
 // The configured CPU clock in MHz, kept to 175..266.
 u32 DEMO_ClampClock(u32 mhz);
 
