@@ -19,6 +19,12 @@
 #include "runtime/capture/capture_video.h"
 #include "runtime/demo.h"
 
+#ifdef _WIN32
+// A console program with its own main: SDLmain would send its messages
+// to files.
+#undef main
+#endif
+
 typedef uint64_t u64;
 
 // Options.

@@ -11,11 +11,13 @@ RUN_PKGS=(cmake g++ make pkg-config libsdl1.2-dev libmikmod-dev libfreetype-dev 
 # Testing: unit tests, benchmarks, the headless window and picture/sound
 # checks, the second core's emulator and cross assembler, FFmpeg's libraries
 # for vorn-capture's video files and ffmpeg/ffprobe to check them, the
-# browser build's compiler and the browser that checks it.
+# browser build's compiler and the browser that checks it, the Windows
+# cross compiler and Wine to run its programs.
 TEST_PKGS=(libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick sox openmpt123 xmp
            python3 python3-pil clang binutils-arm-none-eabi libunicorn-dev
            libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
-           emscripten chromium)
+           emscripten chromium
+           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix zip patch dpkg-dev wine64)
 
 case "$what" in
   run)  PKGS=("${RUN_PKGS[@]}") ;;

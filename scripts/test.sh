@@ -15,6 +15,10 @@ ctest --test-dir build --output-on-failure -j"$JOBS"
 bash scripts/web.sh --build-only --assets-from build
 python3 tests/web/browser_test.py --build build-web --capture build/vorn-capture
 
+# The Windows programs, cross-built and run under Wine against this build.
+bash scripts/windows-zip.sh --host-build build
+bash tests/windows/wine_test.sh build build-windows
+
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON -DVORN_TESTS=ON -DVORN_BENCH=OFF
 cmake --build build-asan -j"$JOBS"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -1,5 +1,6 @@
 // Output files of the capture tool: temporary name, checks, rename.
 #include "runtime/capture/capture_out.h"
+#include "runtime/capture/capture_os.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -133,7 +134,7 @@ int CAPOUT_Commit(CAPOUT_FILE *f, u32 bOverwrite, std::string *pErr)
         return CAPOUT_FAILED;
     }
     int rc = CAPOUT_CheckTarget(f->strFinal, bOverwrite, pErr);
-    if (rc == CAPOUT_OK && std::rename(f->strTemp.c_str(), f->strFinal.c_str()) != 0) {
+    if (rc == CAPOUT_OK && CAPOS_Rename(f->strTemp.c_str(), f->strFinal.c_str()) != 0) {
         *pErr = "cannot name " + f->strFinal + ": " + std::strerror(errno);
         rc = CAPOUT_FAILED;
     }
@@ -205,6 +206,9 @@ static void OnSignal(int sig)
 {
     if (!s_nSignal) {
         s_nSignal = sig;
+#ifdef _WIN32
+        signal(sig, OnSignal); // the handler is reset on every delivery here
+#endif
         return;
     }
     // Asked twice: whatever is stuck, leave no temporary file behind.
@@ -217,6 +221,12 @@ static void OnSignal(int sig)
 
 void CAPOUT_InstallSignalHandlers()
 {
+#ifdef _WIN32
+    // Ctrl+C arrives as SIGINT; there is no sigaction.
+    for (int sig : {SIGINT, SIGTERM})
+        if (signal(sig, OnSignal) == SIG_IGN)
+            signal(sig, SIG_IGN);
+#else
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);
     sa.sa_handler = OnSignal;
@@ -229,6 +239,7 @@ void CAPOUT_InstallSignalHandlers()
             continue;
         sigaction(sig, &sa, nullptr);
     }
+#endif
 }
 
 int CAPOUT_Signal()

@@ -1,6 +1,7 @@
 // The capture run: the real presentation on a virtual clock, with a sound
 // driver that mixes only when asked to.
 #include "runtime/capture/capture_run.h"
+#include "runtime/capture/capture_os.h"
 
 #include <SDL/SDL.h>
 #include <mikmod.h>
