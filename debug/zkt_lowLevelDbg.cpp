@@ -304,7 +304,7 @@ void ZKT_DbgDrawScr(u32 mode, u32 offset)
     }
     u32 textW = 8 * scaleX * cols, textH = 8 * scaleY * rows;
     u32 left = (w - textW) / 2;
-    u32 top = displayMode <= 4 ? (h - textH) / 2 : (h - textH) / 4;
+    u32 top = ZKT_ModeIsLCD(displayMode) ? (h - textH) / 2 : (h - textH) / 4;
 
     u8 screenBg = g_ucZKT_DBG_SCREEN_COLOR & 15;
     if (mode < ZKT_DBG_MODE_SKIP_EMPTY) {

@@ -61,6 +61,15 @@ u32 ZKT_InitLowLevelAPI(const char *caption);
 u32 ZKT_FreeLowLevelAPI(u32 bReturnToMenu);
 u32 ZKT_GetDisplayMode(u32 *pMode, u32 *pBitDepth);
 u32 ZKT_SetDisplayMode(u32 mode, u32 bitDepth);
+
+// The display modes, in one place: 0..4 the LCD (320 x 240), 5..18 an NTSC
+// television (720 x 480), 19..32 a PAL one (720 x 576). Modes past 32 are a
+// caller error and count as PAL, so nothing is sized from garbage.
+constexpr bool ZKT_ModeIsLCD(u32 mode) { return mode <= 4; }
+constexpr bool ZKT_ModeIsTV(u32 mode) { return mode >= 5; }
+constexpr bool ZKT_ModeIsPAL(u32 mode) { return mode >= 19; }
+constexpr s32 ZKT_ModeWidth(u32 mode) { return ZKT_ModeIsLCD(mode) ? 320 : 720; }
+constexpr s32 ZKT_ModeHeight(u32 mode) { return ZKT_ModeIsLCD(mode) ? 240 : ZKT_ModeIsPAL(mode) ? 576 : 480; }
 u32 ZKT_ModifyRGBbpp(u32 bitDepth);
 u32 ZKT_GetDisplaySize(u32 *pWidth, u32 *pHeight);
 u32 ZKT_SetTvInterlace(u32 bInterlace);

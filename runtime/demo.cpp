@@ -134,12 +134,12 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
     ZKT_GetDisplayMode(&ulSavedMode, &ulSavedDepth);
     u32 ulMode = 0;
     if (!platform->bDesktop)
-        ulMode = ulSavedMode <= 4 ? 0 : (ulSavedMode <= 18 ? 12 : 26);
+        ulMode = ZKT_ModeIsLCD(ulSavedMode) ? 0 : (ZKT_ModeIsPAL(ulSavedMode) ? 26 : 12);
     if (platform->nDisplayMode >= 0)
         ulMode = (u32)platform->nDisplayMode;
     Trace("ZKT_SetDisplayMode");
     ZKT_SetDisplayMode(ulMode, 16);
-    if (!platform->bDesktop && ulSavedMode >= 5)
+    if (!platform->bDesktop && ZKT_ModeIsTV(ulSavedMode))
         ZKT_SetTvInterlace(0);
 
     // 10.
@@ -155,11 +155,11 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
     }
 
     // 12.
-    u32 lcd = platform->bDesktop || ulSavedMode <= 4 ? 1 : 0;
-    u32 pal = !platform->bDesktop && ulSavedMode >= 19 ? 1 : 0;
+    u32 lcd = platform->bDesktop || ZKT_ModeIsLCD(ulSavedMode) ? 1 : 0;
+    u32 pal = !platform->bDesktop && ZKT_ModeIsPAL(ulSavedMode) ? 1 : 0;
     if (platform->nDisplayMode >= 0) {
-        lcd = ulMode <= 4 ? 1 : 0;
-        pal = ulMode >= 19 ? 1 : 0;
+        lcd = ZKT_ModeIsLCD(ulMode) ? 1 : 0;
+        pal = ZKT_ModeIsPAL(ulMode) ? 1 : 0;
     }
     IncMikMod_ConnectTinyMenu();
     Trace("ZKT_TMV_Vol_Initialize");
@@ -274,7 +274,7 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
         ZKT_WaitHwBlitter(0);
         ZKT_SetRGBRegionOperation(5, 1, 1, 0, 0, 0, 0, 0, 0);
         ZKT_WaitVSync();
-        if (!platform->bDesktop && ulSavedMode >= 5)
+        if (!platform->bDesktop && ZKT_ModeIsTV(ulSavedMode))
             ZKT_SetTvInterlace(1);
     }
 

@@ -41,9 +41,9 @@ u32 ZKT_SetCPUClock(u32)
 // approximates both from the millisecond clock.
 u32 ZKT_WinTVFieldAt(u32 mode, u32 ms, u32 *pField)
 {
-    if (mode <= 4)
+    if (ZKT_ModeIsLCD(mode))
         return ZKT_ERR_NOT_AVAILABLE;
-    if (mode <= 18)
+    if (!ZKT_ModeIsPAL(mode))
         *pField = (ms % 33u) > 15u ? 1u : 0u;
     else
         *pField = (ms % 40u) > 19u ? 1u : 0u;

@@ -21,15 +21,12 @@ static void ResetRegions()
 
 static void OutputSize(u32 mode, int *pW, int *pH)
 {
-    if (mode <= 4) {
+    if (ZKT_ModeIsLCD(mode)) {
         *pW = 660; // room for the pictured handheld around the 320x240 screen
         *pH = 380;
-    } else if (mode <= 18) {
-        *pW = 720;
-        *pH = 480;
     } else {
-        *pW = 720;
-        *pH = 576;
+        *pW = ZKT_ModeWidth(mode);
+        *pH = ZKT_ModeHeight(mode);
     }
 }
 

@@ -52,7 +52,7 @@ u32 ZKT_SetSPUColor(u16 index, u32 color)
 u32 ZKT_WriteSPUBaseCmd(u32 offset, u32 bChangeList, u32 changeListOffset, u16 colorWord, u16 contrastWord,
                         u16 firstLine, u16 endLine, u32 topFieldOffset, u32 bottomFieldOffset)
 {
-    return ZKT_RecSPUBaseCmd(g_GP2X_VIDEO_BASE_PTR, ZKT_VIDEO_MEM_SIZE, offset, g_ulDISPLAY_MODE <= 4, bChangeList,
+    return ZKT_RecSPUBaseCmd(g_GP2X_VIDEO_BASE_PTR, ZKT_VIDEO_MEM_SIZE, offset, ZKT_ModeIsLCD(g_ulDISPLAY_MODE), bChangeList,
                              changeListOffset, colorWord, contrastWord, firstLine, endLine, topFieldOffset,
                              bottomFieldOffset);
 }

@@ -20,18 +20,8 @@ static const s64 VMSIZE = ZKT_VIDEO_MEM_SIZE;
 
 void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH)
 {
-    // Modes past 32 are a caller error; they get the largest picture so
-    // that nothing is ever sized from garbage.
-    if (g_ulDISPLAY_MODE <= 4) {
-        *pW = 320;
-        *pH = 240;
-    } else if (g_ulDISPLAY_MODE <= 18) {
-        *pW = 720;
-        *pH = 480;
-    } else {
-        *pW = 720;
-        *pH = 576;
-    }
+    *pW = ZKT_ModeWidth(g_ulDISPLAY_MODE);
+    *pH = ZKT_ModeHeight(g_ulDISPLAY_MODE);
 }
 
 // --- YUV planes ---
@@ -91,7 +81,7 @@ static void YUVPrepare(u32 bPlaneA, u32 bTopRegion, YUVRegion &r)
         return;
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    r.tv = g_ulDISPLAY_MODE > 4;
+    r.tv = ZKT_ModeIsTV(g_ulDISPLAY_MODE);
 
     u32 first, end, mirrorV;
     if (bTopRegion) {
@@ -308,7 +298,7 @@ static void RGBPrepare(RGBFrame &f)
     if (!g_GP2X_VIDEO_BASE_PTR)
         return;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&f.W, &f.H);
-    f.tv = g_ulDISPLAY_MODE > 4;
+    f.tv = ZKT_ModeIsTV(g_ulDISPLAY_MODE);
     f.SX = g_nScreenSizeX;
     f.SY = g_nScreenSizeY;
     // A line longer than video memory cannot be read; refusing it also

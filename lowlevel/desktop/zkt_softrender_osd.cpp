@@ -32,7 +32,7 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
         return;
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    const bool tv = g_ulDISPLAY_MODE > 4;
+    const bool tv = ZKT_ModeIsTV(g_ulDISPLAY_MODE);
 
     const u32 w1 = LoadLE32(vm + hoff + 4), w2 = LoadLE32(vm + hoff + 8);
     const s32 endLine = w1 & 0x7FF, firstLine = (w1 >> 11) & 0x3FF;
@@ -164,7 +164,7 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer()
     if (!g_GP2X_VIDEO_BASE_PTR)
         return;
     OSDWalk(g_ulOSDHeaderEvenField, 0);
-    if (g_ulDISPLAY_MODE > 4)
+    if (ZKT_ModeIsTV(g_ulDISPLAY_MODE))
         OSDWalk(g_ulOSDHeaderOddField, 1);
 }
 
@@ -176,7 +176,7 @@ bool ZKT_SoftRenderCursorPrepare(ZKT_SoftRenderCursor &c)
         return false;
     s32 H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&c.W, &H);
-    c.tv = g_ulDISPLAY_MODE > 4;
+    c.tv = ZKT_ModeIsTV(g_ulDISPLAY_MODE);
     const CursorLayer &cl = g_cursorLayer;
     c.S = cl.bLarge ? 64 : 32;
     c.x0 = cl.usX;

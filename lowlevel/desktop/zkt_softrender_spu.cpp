@@ -32,7 +32,7 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
         return;
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    const bool tv = g_ulDISPLAY_MODE > 4;
+    const bool tv = ZKT_ModeIsTV(g_ulDISPLAY_MODE);
 
     s32 y0, yEnd, step;
     if (tv) {

@@ -130,7 +130,7 @@ void ZKT_LowLevelAPI_SoftRender()
     ZKT_LowLevelAPI_SoftRender_Compose();
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    const bool lcd = g_ulDISPLAY_MODE <= 4;
+    const bool lcd = ZKT_ModeIsLCD(g_ulDISPLAY_MODE);
     const s32 winW = lcd ? ZKT_WIN_W : W, winH = lcd ? ZKT_WIN_H : H;
 
     // The window is only written when it has the shape the mode expects;

@@ -362,7 +362,7 @@ u32 ZKT_SetDisplayMode(u32 mode, u32 bitDepth)
     g_nColorBitDepth = (s32)bitDepth;
 
     u32 bWasTV = GP2X_IsTV();
-    u32 bTV = mode >= 5, bPAL = mode >= 19;
+    u32 bTV = ZKT_ModeIsTV(mode), bPAL = ZKT_ModeIsPAL(mode);
     if (bWasTV && !bTV) {
         ZKT_OutCX25874(0xBA, 0x80);
         ZKT_DelayMS(10);

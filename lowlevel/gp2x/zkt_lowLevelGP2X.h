@@ -137,8 +137,8 @@ extern s32 g_nGP2XInputFd[4];
 extern const u16 g_usGP2XModeSizeX[33];
 extern const u16 g_usGP2XModeSizeY[33];
 
-inline u32 GP2X_IsTV() { return g_ulDISPLAY_MODE >= 5; }
-inline u32 GP2X_IsPAL() { return g_ulDISPLAY_MODE >= 19; }
+inline u32 GP2X_IsTV() { return ZKT_ModeIsTV(g_ulDISPLAY_MODE); }
+inline u32 GP2X_IsPAL() { return ZKT_ModeIsPAL(g_ulDISPLAY_MODE); }
 inline u32 GP2X_Phys(u32 offset) { return offset + GP2X_VIDEO_BASE; }
 
 // Milliseconds from the real-time clock, not yet relative to the base.
