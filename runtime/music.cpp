@@ -2,6 +2,9 @@
 // between the volume control / tiny menu and the player.
 #include "runtime/music.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -91,15 +94,56 @@ void IncMikMod_PrepareMainMusicMREADER()
     g_MainMusic.Eof = MIKMOD_MEM_EOF;
 }
 
+// Why name may not be (re)written, or nullptr: it must be missing or a
+// plain file; a device, a link or a folder of that name is left alone.
+static const char *NotReplaceable(const char *name)
+{
+    struct stat st;
+#ifdef _WIN32
+    const int r = stat(name, &st);
+#else
+    const int r = lstat(name, &st);
+#endif
+    if (r != 0)
+        return errno == ENOENT ? nullptr : std::strerror(errno);
+    return S_ISREG(st.st_mode) ? nullptr : "exists and is not a plain file";
+}
+
+// The module goes to a temporary name beside its own and is renamed once
+// every byte and the close have succeeded: a full disk never leaves a short
+// module under the real name.
 u32 IncMikMod_WriteMainMusic()
 {
-    FILE *f = std::fopen("Amber Drift.it", "wb");
-    if (!f) {
+    static const char kName[] = "Amber Drift.it";
+    static const char kPart[] = "Amber Drift.it.part";
+    const size_t len = (size_t)g_nMainMusicLength;
+    const char *why = NotReplaceable(kName);
+    if (!why)
+        why = NotReplaceable(kPart);
+    FILE *f = why ? nullptr : std::fopen(kPart, "wb");
+    bool ok = f != nullptr;
+    if (f) {
+        ok = std::fwrite(g_pMainMusic, 1, len, f) == len;
+        ok = std::fflush(f) == 0 && ok;
+        ok = std::fclose(f) == 0 && ok;
+#ifdef _WIN32
+        if (ok)
+            std::remove(kName); // rename does not replace there
+#endif
+        ok = ok && std::rename(kPart, kName) == 0;
+        if (!ok) {
+            why = std::strerror(errno);
+            std::remove(kPart);
+        }
+    } else if (!why) {
+        why = std::strerror(errno);
+    }
+    if (!ok) {
         std::printf("Error: could not write on disk.\n");
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s\n", kName, why);
         return 0;
     }
-    std::fwrite(g_pMainMusic, 1, (size_t)g_nMainMusicLength, f);
-    std::fclose(f);
     std::printf("Music saved -- Enjoy!!!\n");
     return 1;
 }

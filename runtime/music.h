@@ -29,8 +29,9 @@ void IncMikMod_LoadMainMusic();
 // Position 0 and the five operations in libmikmod's slot order.
 void IncMikMod_PrepareMainMusicMREADER();
 // "/MUSIC": writes the module as "Amber Drift.it" in the working directory
-// and prints the outcome; returns 1 when written, 0 when the file could not
-// be opened (the caller ends the process with 0 or -1).
+// and prints the outcome; returns 1 when written, 0 when it could not be
+// written whole (nothing is left behind then; the caller ends the process
+// with 0 or -1).
 u32 IncMikMod_WriteMainMusic();
 
 // Glue for the volume control and the tiny menu (main thread only).
