@@ -1,5 +1,6 @@
 // "config.txt": the scan rules on text, arbitrary bytes, and the file
-// itself (missing, empty, a directory, too large), plus the clock clamp.
+// itself (missing, empty, a directory, a pipe, too large), plus the clock
+// clamp.
 #include <gtest/gtest.h>
 
 #include <strings.h>
@@ -155,6 +156,22 @@ TEST_F(ConfigFile, UnreadableOrHugeGivesZero)
     big.resize(ZKT_CONFIG_MAX_SIZE);
     Write(big);
     EXPECT_EQ(ZKT_ParseConfig("config.txt"), 200);
+}
+
+// A named pipe (or a device) under the name is not a configuration: start-up
+// must not wait for a writer that never comes, nor read an endless stream.
+TEST_F(ConfigFile, PipeIsIgnoredWithoutWaiting)
+{
+    ASSERT_EQ(mkfifo("config.txt", 0600), 0);
+    EXPECT_EXIT(
+        {
+            alarm(5);
+            std::exit(ZKT_ParseConfig("config.txt") == 0 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    std::remove("config.txt");
+    ASSERT_EQ(symlink("/dev/zero", "config.txt"), 0);
+    EXPECT_EQ(ZKT_ParseConfig("config.txt"), 0);
 }
 
 TEST(Config, ClockClamp)

@@ -1,10 +1,21 @@
 // "config.txt": the one setting is the CPU clock, written anywhere as the
 // letters SPEED followed on the same line by its digits.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
 #include "tools/zkt_basictools.h"
+
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0 // no named pipes there
+#endif
 
 static bool IsLineEnd(u8 c)
 {
@@ -44,9 +55,18 @@ s32 ZKT_ParseConfigBuffer(const u8 *data, u32 length)
 
 s32 ZKT_ParseConfig(const char *)
 {
-    FILE *f = std::fopen("config.txt", "rb");
-    if (!f)
+    // Only a plain file counts: a named pipe would hold start-up until some
+    // writer came, a device could stream forever. Opening does not wait for
+    // a pipe's writer; reading a plain file ignores the flag.
+    const int fd = open("config.txt", O_RDONLY | O_BINARY | O_NONBLOCK);
+    if (fd < 0)
         return 0;
+    struct stat st;
+    FILE *f = nullptr;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(f = fdopen(fd, "rb"))) {
+        close(fd);
+        return 0;
+    }
     s32 value = 0;
     long size = -1;
     if (std::fseek(f, 0, SEEK_END) == 0)
