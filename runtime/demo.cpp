@@ -185,13 +185,23 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
     MikMod_RegisterLoader(&load_it);
     md_mode = DMODE_16BITS | DMODE_STEREO | DMODE_SOFT_MUSIC;
     bool bSound = MikMod_Init("") == 0;
+    if (!bSound) {
+        std::printf("Could not init sound: %s\n", MikMod_strerror(MikMod_errno));
+        std::fflush(stdout);
+        // No sound device is no reason to miss the picture: the player runs
+        // on libmikmod's silent driver instead.
+        MikMod_RegisterDriver(&drv_nos);
+        md_device = (UWORD)MikMod_DriverFromAlias((CHAR *)"nosound");
+        bSound = md_device != 0 && MikMod_Init("") == 0;
+        if (bSound)
+            std::fprintf(stderr, "Vorn: no sound device, playing without sound"
+                                 " (SDL_AUDIODRIVER chooses the device)\n");
+    }
     MODULE *module = nullptr;
     DEMO_PART part[DEMO_PART_COUNT];
     std::memcpy(part, parts, sizeof part);
 
-    if (!bSound) {
-        std::printf("Could not init sound: %s\n", MikMod_strerror(MikMod_errno));
-    } else {
+    if (bSound) {
         // 16. A module that fails to load leaves the demo silent.
         Trace("Player_LoadGeneric");
         module = Player_LoadGeneric(&g_MainMusic, 32, 0);

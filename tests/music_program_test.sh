@@ -58,8 +58,8 @@ extract-fails)
   ;;
 no-sound)
   # No audio device: the failure is reported, one line says the show goes on
-  # silently, and it does (still running when stopped after 5 s; the slow
-  # program.full-run test sees it through to its end).
+  # silently, and it does (still running when stopped after 5 s; the
+  # runtime test plays it to its end on a scripted clock).
   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=no-such-driver timeout 5 "$exe" > out.txt 2> err.txt; rc=$?
   [ $rc -eq 124 ] || fail "ended by itself with status $rc: $(cat out.txt err.txt)"
   grep -q '^Could not init sound: .' out.txt || fail "no message: $(cat out.txt)"
