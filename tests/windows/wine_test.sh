@@ -75,8 +75,8 @@ grep -q "Music saved -- Enjoy!!!" stdout.txt 2>/dev/null || fail "no 'Music save
 
 # Frames: the splash, a formation with text, and PAL.
 mkdir "$work/frames" && cd "$work/frames"
-for spec in "5000 0" "42000 0" "62000 26"; do
-  read -r t mode <<<"$spec"
+for shot in "5000 0" "42000 0" "62000 26"; do
+  read -r t mode <<<"$shot"
   "$native/vorn-capture" --at "$t" --mode "$mode" --out "linux-$t.bmp" >/dev/null 2>&1 ||
     { fail "Linux capture at $t failed"; continue; }
   status=0
