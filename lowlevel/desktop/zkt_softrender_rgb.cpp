@@ -1,0 +1,208 @@
+// The RGB layer: one source picture scaled to the output, shown through
+// five regions that hide it, blend it or key a colour out of it.
+#include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "lowlevel/desktop/zkt_softrender_stages.h"
+
+typedef int64_t s64;
+
+static const s64 VMSIZE = ZKT_VIDEO_MEM_SIZE;
+
+// The layer resolved for the frame: source, scaling and the defaults of
+// region 5.
+struct RGBFrame {
+    bool bDraw;
+    bool tv;
+    s32 W, H, depth;
+    s64 SX, SY, base;
+    u32 key;
+    bool defDraw;
+    u32 defMode, defAlpha;
+    bool bStraight;   // source column x for output column x
+    u32 palette[256]; // blue | green << 8 | red << 16
+    s32 srcX[ZKT_MAX_OUT_W];
+};
+
+static RGBFrame s_rgb;
+
+static void RGBPrepare(RGBFrame &f)
+{
+    f.bDraw = false;
+    if (!g_GP2X_VIDEO_BASE_PTR)
+        return;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&f.W, &f.H);
+    f.tv = ZKT_ModeIsTV(g_ulDISPLAY_MODE);
+    f.SX = g_nScreenSizeX;
+    f.SY = g_nScreenSizeY;
+    // A line longer than video memory cannot be read; refusing it also
+    // keeps every index below within 64 bits.
+    if (f.SX <= 0 || f.SY <= 0 || f.SX > VMSIZE)
+        return;
+    f.depth = g_nColorBitDepth;
+    f.base = g_ulRGBVideoMemOffset;
+    f.key = f.depth == 16 ? (g_ulRegionColorKey & 0xF8FCF8) : g_ulRegionColorKey;
+    const RGBLayerRegion &r5 = g_RGBLayerRegion[4];
+    f.defDraw = r5.bEnable && r5.bShow;
+    f.defMode = r5.usBlendMode;
+    // Opacity is four bits: anything above 15 is opaque.
+    f.defAlpha = r5.usBlendMode ? (r5.usAlpha > 15 ? 15 : r5.usAlpha) : 15;
+    bool any = f.defDraw;
+    for (s32 r = 0; r < 4; r++)
+        any = any || g_RGBLayerRegion[r].bEnable;
+    if (!any)
+        return;
+    for (s32 x = 0; x < f.W; x++)
+        f.srcX[x] = (s32)((s64)x * f.SX / f.W);
+    f.bStraight = f.SX == f.W;
+    if (f.depth == 4 || f.depth == 8)
+        for (s32 i = 0; i < 256; i++)
+            f.palette[i] = g_ulRGBColorTable[i] & ZKT_PX_RGB;
+    f.bDraw = true;
+}
+
+// Source colours of n output columns from index rowIndex + srcX[i]; CHECK
+// leaves out (as invalid) what lies outside video memory.
+template <int DEPTH, bool CHECK>
+static void RGBFetch(u32 *out, u8 *valid, const RGBFrame &f, const u8 *src, s64 rowIndex, const s32 *srcX, s32 n)
+{
+    for (s32 i = 0; i < n; i++) {
+        const s64 idx = rowIndex + srcX[i];
+        if (DEPTH == 4 || DEPTH == 8) {
+            const s64 o = DEPTH == 4 ? idx >> 1 : idx;
+            if (CHECK && !(valid[i] = f.base + o >= 0 && f.base + o < VMSIZE))
+                continue;
+            u32 v = src[o];
+            if (DEPTH == 4)
+                v = (idx & 1) ? v >> 4 : v & 15;
+            out[i] = f.palette[v];
+        } else if (DEPTH == 16) {
+            const s64 o = idx * 2;
+            if (CHECK && !(valid[i] = f.base + o >= 0 && f.base + o + 1 < VMSIZE))
+                continue;
+            const u32 v = src[o] | (src[o + 1] << 8);
+            out[i] = ((v << 3) & 0xF8) | ((v >> 3) & 0xFC) << 8 | ((v >> 8) & 0xF8) << 16;
+        } else {
+            const s64 o = idx * 3;
+            if (CHECK && !(valid[i] = f.base + o >= 0 && f.base + o + 2 < VMSIZE))
+                continue;
+            out[i] = src[o] | src[o + 1] << 8 | src[o + 2] << 16;
+        }
+    }
+}
+
+template <bool CHECK>
+static void RGBFetchDepth(u32 *out, u8 *valid, const RGBFrame &f, const u8 *src, s64 rowIndex, const s32 *srcX,
+                          s32 n)
+{
+    switch (f.depth) {
+    case 4: RGBFetch<4, CHECK>(out, valid, f, src, rowIndex, srcX, n); break;
+    case 8: RGBFetch<8, CHECK>(out, valid, f, src, rowIndex, srcX, n); break;
+    case 16: RGBFetch<16, CHECK>(out, valid, f, src, rowIndex, srcX, n); break;
+    default: RGBFetch<24, CHECK>(out, valid, f, src, rowIndex, srcX, n); break;
+    }
+}
+
+static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
+{
+    // Regions 1 to 4 active on this line, kept in test order 4, 3, 2, 1.
+    const RGBLayerRegion *act[4];
+    s32 nAct = 0;
+    for (s32 r = 3; r >= 0; r--) {
+        const RGBLayerRegion &rg = g_RGBLayerRegion[r];
+        const s32 sy = f.tv ? 2 * rg.usStartY : rg.usStartY;
+        const s32 ey = f.tv ? 2 * rg.usEndY : rg.usEndY;
+        if (rg.bEnable && sy <= y && y <= ey)
+            act[nAct++] = &rg;
+    }
+    if (!f.defDraw && nAct == 0)
+        return;
+    const s32 W = f.W;
+
+    // The outcome only changes at region edges: cut the line there.
+    s32 cuts[10];
+    s32 nCuts = 0;
+    cuts[nCuts++] = 0;
+    for (s32 i = 0; i < nAct; i++) {
+        if (act[i]->usStartX < W)
+            cuts[nCuts++] = act[i]->usStartX;
+        if (act[i]->usEndX + 1 < W)
+            cuts[nCuts++] = act[i]->usEndX + 1;
+    }
+    for (s32 i = 1; i < nCuts; i++) // insertion sort, at most ten
+        for (s32 j = i; j > 0 && cuts[j - 1] > cuts[j]; j--) {
+            const s32 t = cuts[j];
+            cuts[j] = cuts[j - 1];
+            cuts[j - 1] = t;
+        }
+    cuts[nCuts++] = W;
+
+    const s64 rowIndex = ((s64)y * f.SY / f.H) * f.SX;
+    const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
+    u32 colours[ZKT_MAX_OUT_W];
+    u8 valid[ZKT_MAX_OUT_W];
+    for (s32 c = 0; c + 1 < nCuts; c++) {
+        const s32 xa = cuts[c], xb = cuts[c + 1];
+        if (xa >= xb)
+            continue;
+        bool draw = f.defDraw;
+        u32 mode = f.defMode, alpha = f.defAlpha;
+        for (s32 i = 0; i < nAct; i++) {
+            const RGBLayerRegion &rg = *act[i];
+            if (rg.usStartX <= xa && xa <= rg.usEndX) {
+                draw = rg.bShow != 0;
+                if (rg.bShow && rg.usBlendMode) {
+                    mode = rg.usBlendMode;
+                    alpha = rg.usAlpha > 15 ? 15 : rg.usAlpha;
+                }
+            }
+        }
+        if (!draw)
+            continue;
+        // Byte range this run reads; source columns never decrease.
+        const s64 iLo = rowIndex + f.srcX[xa], iHi = rowIndex + f.srcX[xb - 1];
+        s64 lo, hi;
+        switch (f.depth) {
+        case 4: lo = iLo >> 1; hi = iHi >> 1; break;
+        case 8: lo = iLo; hi = iHi; break;
+        case 16: lo = iLo * 2; hi = iHi * 2 + 1; break;
+        default: lo = iLo * 3; hi = iHi * 3 + 2; break;
+        }
+        if (f.base + hi < 0 || f.base + lo >= VMSIZE)
+            continue;
+        const s32 n = xb - xa;
+        u32 *dst = g_ulSoftRenderWork + (s64)y * W + xa;
+        if (f.base + lo >= 0 && f.base + hi < VMSIZE) {
+            if (f.depth == 16 && f.bStraight)
+                K.rgb565(colours, src + (rowIndex + xa) * 2, n);
+            else
+                RGBFetchDepth<false>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
+            K.rgb(dst, colours, n, alpha, mode == 1, f.key);
+        } else {
+            // Reaches outside video memory: only the readable pixels.
+            RGBFetchDepth<true>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
+            for (s32 i = 0; i < n; i++)
+                if (valid[i])
+                    ZKT_SoftRenderScalar_RGB(dst + i, colours + i, 1, alpha, mode == 1, f.key);
+        }
+    }
+}
+
+void ZKT_LowLevelAPI_SoftRender_RGB_Layer()
+{
+    RGBPrepare(s_rgb);
+    if (!s_rgb.bDraw)
+        return;
+    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
+    for (s32 y = 0; y < s_rgb.H; y++)
+        RGBLine(s_rgb, y, K);
+}
+
+bool ZKT_SoftRenderRGBPrepare()
+{
+    RGBPrepare(s_rgb);
+    return s_rgb.bDraw;
+}
+
+void ZKT_SoftRenderRGBLine(s32 y, const SoftRenderKernels &K)
+{
+    RGBLine(s_rgb, y, K);
+}
