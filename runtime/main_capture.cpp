@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "lowlevel/common/zkt_bmpfile.h"
 #include "runtime/capture/capture_out.h"
 #include "runtime/capture/capture_run.h"
 #include "runtime/capture/capture_scale.h"
@@ -101,27 +102,6 @@ static bool IsRangeOutput(const char *name)
            std::strncmp(name, "audio.wav", 9) == 0;
 }
 
-// 24-bit BMP, bottom line first.
-static bool WriteBMP(FILE *f, const CAPTURE_PICTURE *pic)
-{
-    u8 hdr[54] = {'B', 'M'};
-    const u32 line = pic->ulWidth * 3, bytes = line * pic->ulHeight;
-    PutLE(hdr + 2, bytes + 54, 4);
-    PutLE(hdr + 10, 54, 4);
-    PutLE(hdr + 14, 40, 4);
-    PutLE(hdr + 18, pic->ulWidth, 4);
-    PutLE(hdr + 22, pic->ulHeight, 4);
-    PutLE(hdr + 26, 1, 2);
-    PutLE(hdr + 28, 24, 2);
-    PutLE(hdr + 34, bytes, 4);
-    PutLE(hdr + 38, 4000, 4);
-    PutLE(hdr + 42, 3000, 4);
-    bool ok = std::fwrite(hdr, 1, 54, f) == 54;
-    for (u32 y = pic->ulHeight; ok && y-- > 0;)
-        ok = std::fwrite(pic->pPixels + (size_t)y * pic->ulPitch, 1, line, f) == line;
-    return ok;
-}
-
 static void Progress(bool last)
 {
     if (!isatty(STDERR_FILENO))
@@ -176,7 +156,7 @@ static u32 OnFrame(void *, u32 k, const CAPTURE_PICTURE *in)
     CAPOUT_FILE f;
     std::string err;
     int rc = CAPOUT_Open(&f, name, &err);
-    if (rc == CAPOUT_OK && !WriteBMP(f.pFile, pic)) {
+    if (rc == CAPOUT_OK && !ZKT_WriteBMP(f.pFile, pic->pPixels, pic->ulWidth, pic->ulHeight, pic->ulPitch)) {
         err = "could not write " + name + ": " + std::strerror(errno) + " (disk full?)";
         CAPOUT_Discard(&f);
         rc = CAPOUT_FAILED;

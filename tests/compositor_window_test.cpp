@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <string>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -270,4 +272,44 @@ TEST(CompositorDump, FilesAreNumberedSizedAndBottomUp)
     unlink(f0.c_str());
     unlink(f1.c_str());
     rmdir(dir.c_str());
+}
+
+// A frame that cannot be written whole is reported and leaves no file (the
+// disk filling up is a file size limit here); a link of the frame's name is
+// neither followed nor replaced.
+TEST(CompositorDump, AFailedWriteLeavesNothingAndALinkIsKept)
+{
+    const std::string dir = TempDir();
+    ResetModel(0, 24);
+    ZKT_LowLevelAPI_SoftRender_Compose();
+    const std::string base = dir + "/frame";
+
+    rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 100000;
+    void (*oldXfsz)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    g_nDiskWriteFrameID = 0;
+    const u32 written = ZKT_LowLevelAPI_SaveBMP(base.c_str());
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldXfsz);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(g_nDiskWriteFrameID, 1);
+
+    const std::string target = dir + "/target", link = base + "_000001.bmp";
+    FILE *t = fopen(target.c_str(), "w");
+    ASSERT_NE(t, nullptr);
+    fputs("keep", t);
+    fclose(t);
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_EQ(ZKT_LowLevelAPI_SaveBMP(base.c_str()), 0u);
+    EXPECT_EQ(FileSize(target), 4);
+    struct stat st;
+    EXPECT_TRUE(lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+
+    unlink(link.c_str());
+    unlink(target.c_str());
+    // Nothing else is left: no truncated frame, no temporary file.
+    EXPECT_EQ(rmdir(dir.c_str()), 0);
 }
