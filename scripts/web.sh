@@ -26,14 +26,7 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-bash scripts/install-deps.sh run
-if ! dpkg-query -W -f='${Status}' emscripten 2>/dev/null | grep -q "install ok installed"; then
-  echo "Installing: emscripten"
-  SUDO=()
-  [ "$(id -u)" -ne 0 ] && SUDO=(sudo)
-  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 update -qq
-  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq emscripten
-fi
+bash scripts/install-deps.sh web
 # Debian's emscripten finds its JavaScript modules only through NODE_PATH
 # when the machine's node is another one.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}

@@ -16,20 +16,7 @@ elif [ $# -ne 0 ]; then
   exit 2
 fi
 
-bash scripts/install-deps.sh run
-PKGS=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix zip patch dpkg-dev)
-missing=()
-for p in "${PKGS[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=()
-  [ "$(id -u)" -ne 0 ] && SUDO=(sudo)
-  APT=(apt-get -o DPkg::Lock::Timeout=900)
-  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive "${APT[@]}" update -qq
-  "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive "${APT[@]}" install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh windows
 
 JOBS=${JOBS:-$(nproc)}
 out=build-windows

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The dependency script against stand-ins for dpkg-query, apt-get and sudo
 # that report nothing installed and record what would be installed: `run`
-# must not pull in the test tools, `test` must add them, and a bad argument
-# is refused.
+# must not pull in the test tools, `test` must add them, `windows` and `web`
+# add only their cross compilers, and a bad argument is refused.
 set -euo pipefail
 script=$1
 tmp=$(mktemp -d)
@@ -31,5 +31,18 @@ for p in libgtest-dev libbenchmark-dev clang xvfb libunicorn-dev binutils-arm-no
   [[ " $test " == *" $p "* ]] || fail "test lacks $p"
 done
 [ "$dflt" = "$run" ] || fail "no argument is not the run set"
+# The cross builds' own sets: the run set and their compiler, no test tools;
+# the test set holds them too.
+windows=$(installs windows)
+web=$(installs web)
+for p in cmake libsdl1.2-dev g++-mingw-w64-x86-64-posix zip dpkg-dev; do
+  [[ " $windows " == *" $p "* ]] || fail "windows lacks $p"
+  [[ " $test " == *" $p "* ]] || fail "test lacks $p"
+done
+for p in cmake libsdl1.2-dev emscripten; do
+  [[ " $web " == *" $p "* ]] || fail "web lacks $p"
+  [[ " $test " == *" $p "* ]] || fail "test lacks $p"
+done
+[[ " $windows $web " != *" libgtest-dev "* && " $windows " != *" emscripten "* ]] || fail "a cross set installs too much"
 if PATH="$tmp/bin:$PATH" bash "$script" everything > /dev/null 2>&1; then fail "bad argument accepted"; fi
 echo "ok"
