@@ -61,27 +61,11 @@ static void Fail(int status, const std::string &why)
     }
 }
 
-static void PutLE(u8 *p, u32 v, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        p[i] = (u8)(v >> (8 * i));
-}
-
 static bool WriteWavHeader(FILE *f, u64 samples)
 {
-    u8 h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-    u32 bytes = (u32)(samples * 4);
-    PutLE(h + 4, 36 + bytes, 4);
-    PutLE(h + 16, 16, 4);
-    PutLE(h + 20, 1, 2); // PCM
-    PutLE(h + 22, 2, 2);
-    PutLE(h + 24, CAPTURE_RATE, 4);
-    PutLE(h + 28, CAPTURE_RATE * 4, 4);
-    PutLE(h + 32, 4, 2);
-    PutLE(h + 34, 16, 2);
-    std::memcpy(h + 36, "data", 4);
-    PutLE(h + 40, bytes, 4);
-    return std::fseek(f, 0, SEEK_SET) == 0 && std::fwrite(h, 1, 44, f) == 44;
+    u8 h[CAPTURE_WAV_HEADER_BYTES];
+    CAPTURE_MakeWavHeader(h, samples);
+    return std::fseek(f, 0, SEEK_SET) == 0 && std::fwrite(h, 1, sizeof h, f) == sizeof h;
 }
 
 // --- Frames ---------------------------------------------------------------
@@ -325,9 +309,7 @@ static int ParseArgs(int argc, char **argv)
             std::fprintf(stderr, "vorn-capture: --to must be at most %u (the presentation's end)\n", DEMO_END_MS);
             return 2;
         }
-        // Frames whose time lies in [from, to).
-        u64 span = (u64)(s_ulTo - s_ulFrom) * s_ulFps;
-        s_ulFrameCount = (u32)((span + 999) / 1000);
+        s_ulFrameCount = CAPTURE_FrameCount(s_ulFrom, s_ulTo, s_ulFps);
     }
     s_ulVideo = CaptureVideo_KindOfName(s_strOut);
     if (s_ulVideo && at) {
@@ -428,15 +410,10 @@ int main(int argc, char **argv)
     s_dStartSeconds = Seconds();
 
     // Standard output carries the runtime's own messages.
-    CAPTURE_JOB job = {};
-    job.ulFrom = s_ulFrom;
-    job.ulFrameCount = s_ulFrameCount;
-    job.ulFps = s_ulFps;
-    job.nMode = s_nMode;
-    job.bWindow = s_bWindow;
-    job.bSound = s_bSingle ? 0 : 1; // the picture never depends on the music
-    job.pKeys = s_keys.data();
-    job.ulKeyCount = (u32)s_keys.size();
+    CAPTURE_JOB job;
+    // The picture never depends on the music: a single frame goes without.
+    CAPTURE_InitJob(&job, s_ulFrom, s_ulFrameCount, s_ulFps, s_nMode, s_bWindow, s_bSingle ? 0 : 1, s_keys.data(),
+                    (u32)s_keys.size());
     job.pfnFrame = OnFrame;
     job.pfnSound = OnSound;
     job.pfnStop = OnStop;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "runtime/capture/capture_run.h"
+#include "runtime/demo.h"
 #include "support/sha256.h"
 
 namespace {
@@ -84,12 +85,6 @@ u32 OnSound(void *ctx, u32, const u8 *data, u32 count)
     return 1;
 }
 
-void PutLE(u8 *p, u32 v, int n)
-{
-    for (int i = 0; i < n; i++)
-        p[i] = (u8)(v >> (8 * i));
-}
-
 // One pass per process: the main part sets its opening up once per run.
 void RunPass(const Pass &pass, FILE *out)
 {
@@ -98,34 +93,20 @@ void RunPass(const Pass &pass, FILE *out)
     c.out = out;
     for (u32 i = 0; i < pass.ulTimes; i++)
         c.wanted.push_back(FrameOf(pass.pTimes[i]));
-    CAPTURE_JOB job{};
-    job.ulFps = FPS;
-    job.nMode = pass.nMode;
-    job.bWindow = pass.bWindow;
-    job.bSound = pass.bSound;
-    job.pKeys = pass.pKeys;
-    job.ulKeyCount = pass.ulKeys;
+    // The sound pass covers the whole show, as a capture of it writes.
+    CAPTURE_JOB job;
+    CAPTURE_InitJob(&job, 0,
+                    pass.bSound ? CAPTURE_FrameCount(0, DEMO_END_MS, FPS) : c.wanted.back() + 1, FPS,
+                    pass.nMode, pass.bWindow, pass.bSound, pass.pKeys, pass.ulKeys);
     job.pCtx = &c;
     job.pfnWant = Want;
     job.pfnFrame = OnFrame;
     job.pfnSound = OnSound;
-    // The sound pass covers the whole show, as a capture of it writes.
-    job.ulFrameCount = pass.bSound ? 126000 * FPS / 1000 : c.wanted.back() + 1;
     const uint64_t samples = CAPTURE_FrameSample(&job, job.ulFrameCount);
     if (pass.bSound) {
-        u8 h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
-        const u32 bytes = (u32)(samples * 4);
-        PutLE(h + 4, 36 + bytes, 4);
-        PutLE(h + 16, 16, 4);
-        PutLE(h + 20, 1, 2);
-        PutLE(h + 22, 2, 2);
-        PutLE(h + 24, CAPTURE_RATE, 4);
-        PutLE(h + 28, CAPTURE_RATE * 4, 4);
-        PutLE(h + 32, 4, 2);
-        PutLE(h + 34, 16, 2);
-        std::memcpy(h + 36, "data", 4);
-        PutLE(h + 40, bytes, 4);
-        c.wav.Add(h, 44);
+        u8 h[CAPTURE_WAV_HEADER_BYTES];
+        CAPTURE_MakeWavHeader(h, samples);
+        c.wav.Add(h, sizeof h);
     }
     CAPTURE_RESULT r{};
     const CAPTURE_STATUS st = CAPTURE_Run(&job, &r);

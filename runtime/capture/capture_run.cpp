@@ -37,6 +37,49 @@ u64 CAPTURE_FrameSample(const CAPTURE_JOB *job, u64 k)
     return k * CAPTURE_RATE / job->ulFps;
 }
 
+void CAPTURE_InitJob(CAPTURE_JOB *job, u32 ulFrom, u32 ulFrameCount, u32 ulFps, s32 nMode, u32 bWindow,
+                     u32 bSound, const CAPTURE_KEY *pKeys, u32 ulKeyCount)
+{
+    *job = CAPTURE_JOB{};
+    job->ulFrom = ulFrom;
+    job->ulFrameCount = ulFrameCount;
+    job->ulFps = ulFps;
+    job->nMode = nMode;
+    job->bWindow = bWindow;
+    job->bSound = bSound;
+    job->pKeys = pKeys;
+    job->ulKeyCount = ulKeyCount;
+}
+
+u32 CAPTURE_FrameCount(u32 ulFrom, u32 ulTo, u32 ulFps)
+{
+    const u64 span = (u64)(ulTo - ulFrom) * ulFps;
+    return (u32)((span + 999) / 1000);
+}
+
+static void PutLE(u8 *p, u32 v, int bytes)
+{
+    for (int i = 0; i < bytes; i++)
+        p[i] = (u8)(v >> (8 * i));
+}
+
+void CAPTURE_MakeWavHeader(u8 *h, u64 ullSamples)
+{
+    static const u8 s_ucStart[16] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+    std::memcpy(h, s_ucStart, sizeof s_ucStart);
+    const u32 bytes = (u32)(ullSamples * 4);
+    PutLE(h + 4, 36 + bytes, 4);
+    PutLE(h + 16, 16, 4);
+    PutLE(h + 20, 1, 2); // PCM
+    PutLE(h + 22, 2, 2);
+    PutLE(h + 24, CAPTURE_RATE, 4);
+    PutLE(h + 28, CAPTURE_RATE * 4, 4);
+    PutLE(h + 32, 4, 2);
+    PutLE(h + 34, 16, 2);
+    std::memcpy(h + 36, "data", 4);
+    PutLE(h + 40, bytes, 4);
+}
+
 static u32 RoundTime(u32 r)
 {
     return r < s_ulLead ? (u32)((u64)r * 1000 / s_pJob->ulFps) : CAPTURE_FrameTime(s_pJob, r - s_ulLead);

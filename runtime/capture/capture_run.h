@@ -68,4 +68,16 @@ CAPTURE_STATUS CAPTURE_Run(const CAPTURE_JOB *job, CAPTURE_RESULT *pResult);
 u32 CAPTURE_FrameTime(const CAPTURE_JOB *job, u32 k);
 uint64_t CAPTURE_FrameSample(const CAPTURE_JOB *job, uint64_t k);
 
+// A job of ulFrameCount frames from ulFrom at ulFps in display mode nMode
+// (the window's picture if bWindow), with their music if bSound, and the
+// keys (by time). The hand-overs and their context are the caller's.
+void CAPTURE_InitJob(CAPTURE_JOB *job, u32 ulFrom, u32 ulFrameCount, u32 ulFps, s32 nMode, u32 bWindow,
+                     u32 bSound, const CAPTURE_KEY *pKeys, u32 ulKeyCount);
+// The number of frames whose time lies in [ulFrom, ulTo) at ulFps.
+u32 CAPTURE_FrameCount(u32 ulFrom, u32 ulTo, u32 ulFps);
+// The 44-byte header of a WAV file holding ullSamples sample frames of
+// the handed-over music.
+#define CAPTURE_WAV_HEADER_BYTES 44u
+void CAPTURE_MakeWavHeader(u8 *pHeader, uint64_t ullSamples);
+
 #endif
