@@ -295,18 +295,40 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
     u32 a[MAXN], b[MAXN], colours[MAXN];
     s32 offY[MAXN], offC[MAXN];
     static PxPalette pal;
-    s32 luma[256];
-    static uint64_t chroma[65536];
-    u8 lut[3][256];
-    for (s32 i = 0; i < 256; i++) {
-        luma[i] = (s32)(r.Below(300 * 256)) - 140000;
-        lut[0][i] = (u8)r.Next(), lut[1][i] = (u8)r.Next(), lut[2][i] = (u8)r.Next();
-    }
-    for (uint64_t &c : chroma)
-        c = (uint64_t)r.Below(1 << 21) | (uint64_t)r.Below(1 << 21) << 21 | (uint64_t)r.Below(1 << 21) << 42;
+    static PxColour rule;
+    static PxGamma gamma;
+    // A colour rule from random settings, the extremes among them.
+    auto randomRule = [&]() {
+        s8 m[16];
+        for (s8 &v : m)
+            v = r.Chance(4) ? (r.Chance(2) ? -128 : 127) : (s8)r.Next();
+        const s32 bright = r.Chance(4) ? (r.Chance(2) ? -128 : 127) : (s8)r.Next();
+        const s32 contrast = r.Chance(4) ? (r.Chance(2) ? 0 : 255) : (u8)r.Next();
+        ZKT_SoftRenderColourRule(rule, bright, contrast, m);
+    };
     for (const SoftRenderKernels *k : paths) {
+        // Every (Cb, Cr) with the extreme and some other lumas, under rules
+        // from neutral to extreme: the vector conversion is computed, not
+        // looked up, so it must meet the tables everywhere.
+        for (int rr = 0; rr < 4; rr++) {
+            randomRule();
+            static u32 want[65536], got[65536];
+            for (u32 yv : {0u, 1u, 16u, 127u, 128u, 235u, 254u, 255u, (u32)r.Below(256)}) {
+                for (u32 c = 0; c < 65536; c++)
+                    want[c] = got[c] = yv | c << 8 | (c % 7 == 0 ? 0 : ZKT_PX_WRITTEN);
+                ref.colour(want, 65536, rule);
+                k->colour(got, 65536, rule);
+                ASSERT_EQ(0, std::memcmp(want, got, sizeof want)) << k->name << " colour, Y " << yv;
+            }
+        }
         for (int round = 0; round < 400; round++) {
             const s32 n = (s32)r.Below(MAXN + 1);
+            if (round % 16 == 0) {
+                randomRule();
+                for (s32 v = 0; v < 256; v++)
+                    for (s32 ch = 0; ch < 3; ch++)
+                        gamma.lut[ch][v] = (r.Next() & 0xFF) << (8 * ch);
+            }
             for (u8 &v : src)
                 v = (u8)r.Next();
             for (s32 i = 0; i < MAXN; i++) {
@@ -334,10 +356,10 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             check("yuvGather", [&](const SoftRenderKernels &K, u32 *d) { K.yuvGather(d, src, offY, offC, n); });
             check("ink", [&](const SoftRenderKernels &K, u32 *d) { K.ink(d, n, c, alpha); });
             check("palette8", [&](const SoftRenderKernels &K, u32 *d) { K.palette8(d, src, n, pal); });
-            check("colour", [&](const SoftRenderKernels &K, u32 *d) { K.colour(d, n, luma, chroma, c & ZKT_PX_RGB); });
+            check("colour", [&](const SoftRenderKernels &K, u32 *d) { K.colour(d, n, rule); });
             check("rgb565", [&](const SoftRenderKernels &K, u32 *d) { K.rgb565(d, src, n); });
             check("rgb", [&](const SoftRenderKernels &K, u32 *d) { K.rgb(d, colours, n, alpha, bKey, key); });
-            check("gamma", [&](const SoftRenderKernels &K, u32 *d) { K.gamma(d, n, lut); });
+            check("gamma", [&](const SoftRenderKernels &K, u32 *d) { K.gamma(d, n, gamma); });
             u8 pa[3 * MAXN], pb[3 * MAXN];
             std::memset(pa, 0x5A, sizeof pa);
             std::memset(pb, 0x5A, sizeof pb);

@@ -51,24 +51,23 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
 
     // From the colour pass on every stage works line by line, so each line
     // goes through colour, RGB, cursor, gamma and packing while in cache.
-    ColourTables ct;
-    ZKT_SoftRenderColourPrepare(ct);
+    static PxColour s_colour;
+    ZKT_SoftRenderColourPrepare(s_colour);
     const bool bRGB = ZKT_SoftRenderRGBPrepare();
     ZKT_SoftRenderCursor cur;
     const bool bCursor = g_cursorLayer.bEnable && ZKT_SoftRenderCursorPrepare(cur);
-    const bool bGamma = g_bEnableGamma != 0;
-    u8 lut[3][256];
-    if (bGamma)
-        ZKT_SoftRenderGammaPrepare(lut);
+    // A table that changes nothing is skipped.
+    static PxGamma s_gamma;
+    const bool bGamma = g_bEnableGamma && ZKT_SoftRenderGammaPrepare(s_gamma);
     for (s32 y = 0; y < H; y++) {
         u32 *row = g_ulSoftRenderWork + (s64)y * W;
-        K.colour(row, W, ct.luma, ct.chroma, ct.bg);
+        K.colour(row, W, s_colour);
         if (bRGB)
             ZKT_SoftRenderRGBLine(y, K);
         if (bCursor)
             ZKT_SoftRenderCursorLine(cur, y);
         if (bGamma)
-            K.gamma(row, W, lut);
+            K.gamma(row, W, s_gamma);
         K.pack(g_ucSoftRenderPicture + (s64)y * W * 3, row, W);
     }
 }

@@ -197,10 +197,37 @@ void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
     ZKT_SoftRenderSSE2_RGB(dst + i, src + i, n - i, a, bKey, key);
 }
 
-void Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg)
+// x / 2^k rounded toward zero, as C divides.
+template <int K>
+inline __m256i DivPow2(__m256i x)
 {
-    const __m256i bgv = _mm256_set1_epi32((int)bg), m21 = _mm256_set1_epi32(0x1FFFFF);
-    const __m256i m8 = _mm256_set1_epi32(0xFF), m16 = _mm256_set1_epi32(0xFFFF);
+    return _mm256_srai_epi32(_mm256_add_epi32(x, _mm256_and_si256(_mm256_srai_epi32(x, 31), _mm256_set1_epi32((1 << K) - 1))), K);
+}
+
+inline __m256i Clamp8(__m256i x)
+{
+    return _mm256_min_epi32(_mm256_max_epi32(x, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+}
+
+// Two 16-bit values per 32-bit lane: lo in the low half, hi in the high.
+inline __m256i Pair16(__m256i lo, __m256i hi)
+{
+    return _mm256_or_si256(_mm256_and_si256(lo, _mm256_set1_epi32(0xFFFF)), _mm256_slli_epi32(hi, 16));
+}
+
+// The conversion computed rather than looked up: the numbers the tables
+// hold, from the same integer steps (every product fits a 16 x 16-bit
+// multiply-add), so the result is the same to the bit and no 512 KiB
+// table walks through the cache.
+void Colour(u32 *p, s32 n, const PxColour &t)
+{
+    const __m256i bgv = _mm256_set1_epi32((int)t.bg), m8 = _mm256_set1_epi32(0xFF);
+    const __m256i c128 = _mm256_set1_epi32(128);
+    const __m256i bri = _mm256_set1_epi32(t.brightness - 128), con = _mm256_set1_epi32(t.contrast + 8);
+    const __m256i cbAB = _mm256_setr_epi32(t.cbAB[0], t.cbAB[1], t.cbAB[2], t.cbAB[3], 0, 0, 0, 0);
+    const __m256i crAB = _mm256_setr_epi32(t.crAB[0], t.crAB[1], t.crAB[2], t.crAB[3], 0, 0, 0, 0);
+    const __m256i k298 = _mm256_set1_epi32(298), kB = _mm256_set1_epi32(517);
+    const __m256i kG = _mm256_set1_epi32((int)(0xFF9Cu | (u32)(u16)-208 << 16)), kR = _mm256_set1_epi32(409 << 16);
     s32 i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m256i v = Load(p + i);
@@ -209,28 +236,49 @@ void Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg)
             Store(p + i, bgv);
             continue;
         }
-        const __m256i l = _mm256_i32gather_epi32(luma, _mm256_and_si256(v, m8), 4);
-        const __m256i ci = _mm256_and_si256(_mm256_srli_epi32(v, 8), m16);
-        const __m256i c03 = _mm256_i32gather_epi64((const long long *)chroma, _mm256_castsi256_si128(ci), 8);
-        const __m256i c47 = _mm256_i32gather_epi64((const long long *)chroma, _mm256_extracti128_si256(ci, 1), 8);
-        // Low and high words of the eight chroma entries, in pixel order.
-        const __m256i idx = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
-        const __m256i a = _mm256_permutevar8x32_epi32(c03, idx), b = _mm256_permutevar8x32_epi32(c47, idx);
-        const __m256i lo = _mm256_permute2x128_si256(a, b, 0x20), hi = _mm256_permute2x128_si256(a, b, 0x31);
-        const __m256i tb = _mm256_and_si256(lo, m21);
-        const __m256i tg = _mm256_and_si256(_mm256_or_si256(_mm256_srli_epi32(lo, 21), _mm256_slli_epi32(hi, 11)), m21);
-        const __m256i tr = _mm256_srli_epi32(hi, 10);
-        const __m256i vb = _mm256_srai_epi32(_mm256_add_epi32(l, tb), 8);
-        const __m256i vg = _mm256_srai_epi32(_mm256_add_epi32(l, tg), 8);
-        const __m256i vr = _mm256_srai_epi32(_mm256_add_epi32(l, tr), 8);
-        const __m256i zero = _mm256_setzero_si256();
+        // Y' = clamp((Y + brightness - 128) (contrast + 8) / 8 + 128).
+        const __m256i y = _mm256_madd_epi16(_mm256_add_epi32(_mm256_and_si256(v, m8), bri), con);
+        const __m256i yl = _mm256_sub_epi32(Clamp8(_mm256_add_epi32(DivPow2<3>(y), c128)), _mm256_set1_epi32(16));
+        const __m256i l = _mm256_madd_epi16(yl, k298);
+        // u, v from Cb, Cr; the quadrant picks the matrix column.
+        const __m256i u = _mm256_sub_epi32(_mm256_and_si256(_mm256_srli_epi32(v, 8), m8), c128);
+        const __m256i w = _mm256_sub_epi32(_mm256_and_si256(_mm256_srli_epi32(v, 16), m8), c128);
+        const __m256i su = _mm256_srai_epi32(u, 31), sv = _mm256_srai_epi32(w, 31);
+        const __m256i k = _mm256_or_si256(_mm256_and_si256(sv, _mm256_set1_epi32(2)),
+                                          _mm256_and_si256(_mm256_xor_si256(su, sv), _mm256_set1_epi32(1)));
+        const __m256i uw = Pair16(u, w);
+        const __m256i d0 = _mm256_madd_epi16(uw, _mm256_permutevar8x32_epi32(cbAB, k));
+        const __m256i e0 = _mm256_madd_epi16(uw, _mm256_permutevar8x32_epi32(crAB, k));
+        const __m256i d = _mm256_sub_epi32(Clamp8(_mm256_add_epi32(DivPow2<6>(d0), c128)), c128);
+        const __m256i e = _mm256_sub_epi32(Clamp8(_mm256_add_epi32(DivPow2<6>(e0), c128)), c128);
+        const __m256i de = Pair16(d, e);
+        const __m256i vb = _mm256_srai_epi32(_mm256_add_epi32(l, _mm256_madd_epi16(de, kB)), 8);
+        const __m256i vg = _mm256_srai_epi32(_mm256_add_epi32(l, _mm256_madd_epi16(de, kG)), 8);
+        const __m256i vr = _mm256_srai_epi32(_mm256_add_epi32(l, _mm256_madd_epi16(de, kR)), 8);
         const __m256i px = _mm256_or_si256(
-            _mm256_or_si256(_mm256_min_epi32(_mm256_max_epi32(vb, zero), m8),
-                            _mm256_slli_epi32(_mm256_min_epi32(_mm256_max_epi32(vg, zero), m8), 8)),
-            _mm256_slli_epi32(_mm256_min_epi32(_mm256_max_epi32(vr, zero), m8), 16));
+            _mm256_or_si256(Clamp8(vb), _mm256_slli_epi32(Clamp8(vg), 8)), _mm256_slli_epi32(Clamp8(vr), 16));
         Store(p + i, Select(wm, _mm256_or_si256(px, Written()), bgv));
     }
-    ZKT_SoftRenderSSE2_Colour(p + i, n - i, luma, chroma, bg);
+    ZKT_SoftRenderSSE2_Colour(p + i, n - i, t);
+}
+
+void Gamma(u32 *p, s32 n, const PxGamma &g)
+{
+    const __m256i m8 = _mm256_set1_epi32(0xFF);
+    const int *l0 = (const int *)g.lut[0], *l1 = (const int *)g.lut[1], *l2 = (const int *)g.lut[2];
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i v = Load(p + i);
+        const __m256i wm = WrittenMask(v);
+        if (_mm256_testz_si256(wm, wm))
+            continue;
+        const __m256i b = _mm256_i32gather_epi32(l0, _mm256_and_si256(v, m8), 4);
+        const __m256i gr = _mm256_i32gather_epi32(l1, _mm256_and_si256(_mm256_srli_epi32(v, 8), m8), 4);
+        const __m256i r = _mm256_i32gather_epi32(l2, _mm256_and_si256(_mm256_srli_epi32(v, 16), m8), 4);
+        const __m256i px = _mm256_or_si256(_mm256_or_si256(b, gr), _mm256_or_si256(r, Written()));
+        Store(p + i, Select(wm, px, v));
+    }
+    ZKT_SoftRenderScalar_Gamma(p + i, n - i, g);
 }
 
 void Pack(u8 *dst, const u32 *src, s32 n)
@@ -255,7 +303,7 @@ void Pack(u8 *dst, const u32 *src, s32 n)
 
 const SoftRenderKernels g_softRenderAVX2 = {
     "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, RGB,
-    ZKT_SoftRenderScalar_Gamma, Pack,
+    Gamma, Pack,
 };
 
 #endif

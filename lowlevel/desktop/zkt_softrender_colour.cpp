@@ -17,21 +17,23 @@ static inline s32 Clamp255(s32 v)
     return v < 0 ? 0 : v > 255 ? 255 : v;
 }
 
-void ZKT_SoftRenderColourPrepare(ColourTables &t)
+void ZKT_SoftRenderColourRule(PxColour &t, s32 brightness, s32 contrast, const s8 *matrix)
 {
-    const s32 b = g_scYUVBrightness, c = g_ucYUVContrast;
+    const s32 b = brightness, c = contrast;
+    t.brightness = b;
+    t.contrast = c;
     for (s32 y = 0; y < 256; y++)
         t.luma[y] = 298 * (Clamp255(((y + b - 128) * (c + 8)) / 8 + 128) - 16) - CONV_BIAS;
+    const s8 *m = matrix;
+    for (s32 k = 0; k < 4; k++) {
+        t.cbAB[k] = (s32)((u32)(u16)m[k] | (u32)(u16)m[4 + k] << 16);
+        t.crAB[k] = (s32)((u32)(u16)m[8 + k] | (u32)(u16)m[12 + k] << 16);
+    }
 
     // Rebuilt only when the matrix changes, which is rare.
     static uint64_t s_ulChroma[65536];
     static s8 s_scMatrix[16];
     static bool s_bChromaReady = false;
-    s8 m[16];
-    memcpy(m, g_sMLC_HUECb_A, 4);
-    memcpy(m + 4, g_sMLC_HUECb_B, 4);
-    memcpy(m + 8, g_sMLC_HUECr_A, 4);
-    memcpy(m + 12, g_sMLC_HUECr_B, 4);
     if (!s_bChromaReady || memcmp(m, s_scMatrix, 16) != 0) {
         memcpy(s_scMatrix, m, 16);
         for (s32 cr = 0; cr < 256; cr++) {
@@ -51,35 +53,50 @@ void ZKT_SoftRenderColourPrepare(ColourTables &t)
     t.chroma = s_ulChroma;
     // Unwritten pixels all hold the background: convert it once.
     u32 bg = 0x10 | 0x80 << 8 | 0x80 << 16 | ZKT_PX_WRITTEN;
-    ZKT_SoftRenderScalar_Colour(&bg, 1, t.luma, t.chroma, 0);
+    t.bg = 0;
+    ZKT_SoftRenderScalar_Colour(&bg, 1, t);
     t.bg = bg & ZKT_PX_RGB;
+}
+
+void ZKT_SoftRenderColourPrepare(PxColour &t)
+{
+    s8 m[16];
+    memcpy(m, g_sMLC_HUECb_A, 4);
+    memcpy(m + 4, g_sMLC_HUECb_B, 4);
+    memcpy(m + 8, g_sMLC_HUECr_A, 4);
+    memcpy(m + 12, g_sMLC_HUECr_B, 4);
+    ZKT_SoftRenderColourRule(t, g_scYUVBrightness, g_ucYUVContrast, m);
 }
 
 void ZKT_LowLevelAPI_SoftRender_ColorPass()
 {
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    ColourTables t;
+    PxColour t;
     ZKT_SoftRenderColourPrepare(t);
-    ZKT_SoftRenderKernels().colour(g_ulSoftRenderWork, W * H, t.luma, t.chroma, t.bg);
+    ZKT_SoftRenderKernels().colour(g_ulSoftRenderWork, W * H, t);
 }
 
 // --- Gamma ---
 
-void ZKT_SoftRenderGammaPrepare(u8 (*lut)[256])
+bool ZKT_SoftRenderGammaPrepare(PxGamma &g)
 {
-    for (s32 i = 0; i < 256; i++) {
-        lut[0][i] = (u8)(g_ulGammaTable[i] >> 16);
-        lut[1][i] = (u8)(g_ulGammaTable[i] >> 8);
-        lut[2][i] = (u8)g_ulGammaTable[i];
+    bool identity = true;
+    for (u32 i = 0; i < 256; i++) {
+        const u32 e = g_ulGammaTable[i];
+        g.lut[0][i] = (e >> 16) & 0xFF;
+        g.lut[1][i] = e & 0xFF00;
+        g.lut[2][i] = (e & 0xFF) << 16;
+        identity = identity && ((e >> 16) & 0xFF) == i && ((e >> 8) & 0xFF) == i && (e & 0xFF) == i;
     }
+    return !identity;
 }
 
 void ZKT_LowLevelAPI_GammaCorrection()
 {
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
-    u8 lut[3][256];
-    ZKT_SoftRenderGammaPrepare(lut);
-    ZKT_SoftRenderKernels().gamma(g_ulSoftRenderWork, W * H, lut);
+    static PxGamma s_gamma;
+    ZKT_SoftRenderGammaPrepare(s_gamma);
+    ZKT_SoftRenderKernels().gamma(g_ulSoftRenderWork, W * H, s_gamma);
 }

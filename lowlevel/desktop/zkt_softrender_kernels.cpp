@@ -72,8 +72,11 @@ static inline u32 Clamp8(s32 v)
     return v < 0 ? 0 : v > 255 ? 255 : (u32)v;
 }
 
-void ZKT_SoftRenderScalar_Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg)
+void ZKT_SoftRenderScalar_Colour(u32 *p, s32 n, const PxColour &t)
 {
+    const s32 *luma = t.luma;
+    const uint64_t *chroma = t.chroma;
+    const u32 bg = t.bg;
     for (s32 i = 0; i < n; i++) {
         const u32 v = p[i];
         if (!(v >> 24)) {
@@ -102,12 +105,12 @@ void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, 
     }
 }
 
-void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const u8 (*lut)[256])
+void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const PxGamma &g)
 {
     for (s32 i = 0; i < n; i++) {
         const u32 v = p[i];
         if (v >> 24)
-            p[i] = lut[0][v & 0xFF] | lut[1][(v >> 8) & 0xFF] << 8 | lut[2][(v >> 16) & 0xFF] << 16 | ZKT_PX_WRITTEN;
+            p[i] = g.lut[0][v & 0xFF] | g.lut[1][(v >> 8) & 0xFF] | g.lut[2][(v >> 16) & 0xFF] | ZKT_PX_WRITTEN;
     }
 }
 

@@ -46,6 +46,25 @@ struct PxPalette {
     u32 alpha[256];
 };
 
+// The colour pass's rule for a frame: the tables the plain and SSE2
+// kernels look up (see zkt_softrender_colour.cpp) and the settings the
+// AVX2 kernel computes the same numbers from.
+struct PxColour {
+    s32 luma[256];
+    const uint64_t *chroma;
+    u32 bg; // the background, converted
+    s32 brightness, contrast;
+    // Per quadrant 0..3 of (Cb, Cr): the new Cb's factors of Cb and Cr in
+    // the low and high halves, then the new Cr's.
+    s32 cbAB[4], crAB[4];
+};
+
+// Gamma for a frame: lut[k][v] is channel k's level for v already shifted
+// into its byte, so a pixel is three look-ups or-ed together.
+struct PxGamma {
+    u32 lut[3][256];
+};
+
 // The span kernels. Every kernel has a plain version, the reference; the
 // vector versions give the same words bit for bit.
 struct SoftRenderKernels {
@@ -64,16 +83,16 @@ struct SoftRenderKernels {
     void (*ink)(u32 *dst, s32 n, u32 c, u32 a);
     // One palette value per source byte.
     void (*palette8)(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
-    // Colour pass: written pixels through the luma and packed chroma tables,
-    // unwritten ones become bg (flag 0).
-    void (*colour)(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg);
+    // Colour pass: written pixels converted, unwritten ones become t.bg
+    // (flag 0).
+    void (*colour)(u32 *p, s32 n, const PxColour &t);
     // n RGB565 source pixels (little-endian) as colours, low bits zero.
     void (*rgb565)(u32 *dst, const u8 *src, s32 n);
     // RGB source colours (blue | green << 8 | red << 16) at opacity a; with
     // bKey, colours equal to key (same byte order) count as opacity 0.
     void (*rgb)(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
-    // Gamma on written pixels; lut[k][v] is channel k's level for v.
-    void (*gamma)(u32 *p, s32 n, const u8 (*lut)[256]);
+    // Gamma on written pixels.
+    void (*gamma)(u32 *p, s32 n, const PxGamma &g);
     // Packs n working pixels into 3n bytes.
     void (*pack)(u8 *dst, const u32 *src, s32 n);
 };
@@ -93,9 +112,9 @@ void ZKT_SoftRenderScalar_RGB565(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderScalar_YUVGather(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n);
 void ZKT_SoftRenderScalar_Ink(u32 *dst, s32 n, u32 c, u32 a);
 void ZKT_SoftRenderScalar_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
-void ZKT_SoftRenderScalar_Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg);
+void ZKT_SoftRenderScalar_Colour(u32 *p, s32 n, const PxColour &t);
 void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
-void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const u8 (*lut)[256]);
+void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);
 #if defined(__x86_64__) || defined(__i386__)
 void ZKT_SoftRenderSSE2_Fill(u32 *dst, s32 n, u32 v);
@@ -104,7 +123,7 @@ void ZKT_SoftRenderSSE2_YUVCopyMirror(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderSSE2_RGB565(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a);
 void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
-void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg);
+void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const PxColour &t);
 void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
 void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n);
 #endif
@@ -118,6 +137,10 @@ struct ZKT_SoftRenderCursor {
 // False when the cursor draws nothing this frame.
 bool ZKT_SoftRenderCursorPrepare(ZKT_SoftRenderCursor &c);
 void ZKT_SoftRenderCursorLine(const ZKT_SoftRenderCursor &c, s32 y);
+
+// The colour pass's rule for the given brightness, contrast and matrix
+// (Cb A, Cb B, Cr A, Cr B, four quadrants each), as the frame uses it.
+void ZKT_SoftRenderColourRule(PxColour &t, s32 brightness, s32 contrast, const s8 *matrix);
 
 // The kernels in use: picked once, from what the processor offers, unless
 // VORN_KERNELS names a path (scalar, sse2, avx2).

@@ -179,8 +179,11 @@ void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette
     ZKT_SoftRenderScalar_Palette8(dst + i, src + i, n - i, t);
 }
 
-void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *chroma, u32 bg)
+void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const PxColour &t)
 {
+    const s32 *luma = t.luma;
+    const uint64_t *chroma = t.chroma;
+    const u32 bg = t.bg;
     const __m128i bgv = _mm_set1_epi32((int)bg), m21 = _mm_set1_epi32(0x1FFFFF);
     s32 i = 0;
     for (; i + 4 <= n; i += 4) {
@@ -211,7 +214,7 @@ void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const s32 *luma, const uint64_t *c
         const __m128i px = _mm_unpacklo_epi16(bg16, _mm_srli_si128(bg16, 8));
         Store(p + i, Select(wm, _mm_or_si128(px, Written()), bgv));
     }
-    ZKT_SoftRenderScalar_Colour(p + i, n - i, luma, chroma, bg);
+    ZKT_SoftRenderScalar_Colour(p + i, n - i, t);
 }
 
 void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)

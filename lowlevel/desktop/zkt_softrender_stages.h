@@ -11,14 +11,9 @@ void ZKT_SoftRenderYUVPrepare();
 bool ZKT_SoftRenderYUVCoversLine(s32 y, s32 W);
 void ZKT_SoftRenderYUVDraw();
 
-struct ColourTables {
-    s32 luma[256];
-    const uint64_t *chroma;
-    u32 bg; // the background, converted
-};
-void ZKT_SoftRenderColourPrepare(ColourTables &t);
-// lut[k][v]: channel k's (blue, green, red) level for v.
-void ZKT_SoftRenderGammaPrepare(u8 (*lut)[256]);
+void ZKT_SoftRenderColourPrepare(PxColour &t);
+// False when the gamma table maps every level to itself.
+bool ZKT_SoftRenderGammaPrepare(PxGamma &g);
 
 // RGB layer: false when it draws nothing this frame.
 bool ZKT_SoftRenderRGBPrepare();
