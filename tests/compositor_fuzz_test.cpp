@@ -293,7 +293,8 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
     enum { MAXN = 70 };
     u8 src[4 * MAXN + 8];
     u32 a[MAXN], b[MAXN], colours[MAXN];
-    s32 offY[MAXN], offC[MAXN];
+    s32 offY[MAXN], offC[MAXN], idx[MAXN];
+    u32 wsrc[MAXN + 10];
     static PxPalette pal;
     static PxColour rule;
     static PxGamma gamma;
@@ -337,7 +338,10 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
                 colours[i] = r.Chance(4) ? 0xF8FCF8 : r.Next() & ZKT_PX_RGB;
                 offC[i] = 4 * (s32)r.Below(MAXN - 1) + 1;
                 offY[i] = offC[i] - 1 + 2 * (s32)r.Below(2);
+                idx[i] = i ? idx[i - 1] + (s32)r.Below(2) : 100 + (s32)r.Below(3);
             }
+            for (u32 &v : wsrc)
+                v = r.Next() & ZKT_PX_RGB;
             for (s32 v = 0; v < 256; v++) {
                 pal.colour[v] = (r.Next() & ZKT_PX_RGB) | (r.Chance(8) ? 0 : ZKT_PX_WRITTEN);
                 pal.alpha[v] = r.Below(16);
@@ -358,6 +362,7 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             check("palette8", [&](const SoftRenderKernels &K, u32 *d) { K.palette8(d, src, n, pal); });
             check("colour", [&](const SoftRenderKernels &K, u32 *d) { K.colour(d, n, rule); });
             check("rgb565", [&](const SoftRenderKernels &K, u32 *d) { K.rgb565(d, src, n); });
+            check("widen", [&](const SoftRenderKernels &K, u32 *d) { K.widen(d, wsrc, idx, 100, n); });
             check("rgb", [&](const SoftRenderKernels &K, u32 *d) { K.rgb(d, colours, n, alpha, bKey, key); });
             check("gamma", [&](const SoftRenderKernels &K, u32 *d) { K.gamma(d, n, gamma); });
             u8 pa[3 * MAXN], pb[3 * MAXN];

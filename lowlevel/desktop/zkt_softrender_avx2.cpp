@@ -113,6 +113,17 @@ void RGB565(u32 *dst, const u8 *src, s32 n)
     ZKT_SoftRenderScalar_RGB565(dst + i, src + 2 * i, n - i);
 }
 
+void Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n)
+{
+    // Eight outputs come from at most eight neighbouring sources.
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i ix = _mm256_sub_epi32(Load((const u32 *)idx + i), _mm256_set1_epi32(idx[i]));
+        Store(dst + i, _mm256_permutevar8x32_epi32(Load(src + idx[i] - base), ix));
+    }
+    ZKT_SoftRenderScalar_Widen(dst + i, src, idx + i, base, n - i);
+}
+
 void Ink(u32 *dst, s32 n, u32 c, u32 a)
 {
     c = (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
@@ -302,8 +313,8 @@ void Pack(u8 *dst, const u32 *src, s32 n)
 #pragma GCC pop_options
 
 const SoftRenderKernels g_softRenderAVX2 = {
-    "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, RGB,
-    Gamma, Pack,
+    "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, Widen,
+    RGB, Gamma, Pack,
 };
 
 #endif

@@ -90,6 +90,12 @@ void ZKT_SoftRenderScalar_Colour(u32 *p, s32 n, const PxColour &t)
     }
 }
 
+void ZKT_SoftRenderScalar_Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n)
+{
+    for (s32 i = 0; i < n; i++)
+        dst[i] = src[idx[i] - base];
+}
+
 void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
 {
     for (s32 i = 0; i < n; i++) {
@@ -134,6 +140,7 @@ const SoftRenderKernels g_softRenderScalar = {
     ZKT_SoftRenderScalar_Palette8,
     ZKT_SoftRenderScalar_Colour,
     ZKT_SoftRenderScalar_RGB565,
+    ZKT_SoftRenderScalar_Widen,
     ZKT_SoftRenderScalar_RGB,
     ZKT_SoftRenderScalar_Gamma,
     ZKT_SoftRenderScalar_Pack,

@@ -88,6 +88,10 @@ struct SoftRenderKernels {
     void (*colour)(u32 *p, s32 n, const PxColour &t);
     // n RGB565 source pixels (little-endian) as colours, low bits zero.
     void (*rgb565)(u32 *dst, const u8 *src, s32 n);
+    // dst[i] = src[idx[i] - base], for an idx that never falls and rises by
+    // at most 1 per step; src may be read up to 7 words past the last
+    // index.
+    void (*widen)(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n);
     // RGB source colours (blue | green << 8 | red << 16) at opacity a; with
     // bKey, colours equal to key (same byte order) count as opacity 0.
     void (*rgb)(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
@@ -113,6 +117,7 @@ void ZKT_SoftRenderScalar_YUVGather(u32 *dst, const u8 *src, const s32 *offY, co
 void ZKT_SoftRenderScalar_Ink(u32 *dst, s32 n, u32 c, u32 a);
 void ZKT_SoftRenderScalar_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
 void ZKT_SoftRenderScalar_Colour(u32 *p, s32 n, const PxColour &t);
+void ZKT_SoftRenderScalar_Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n);
 void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
 void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);

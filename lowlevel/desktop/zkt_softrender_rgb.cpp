@@ -18,6 +18,7 @@ struct RGBFrame {
     bool defDraw;
     u32 defMode, defAlpha;
     bool bStraight;   // source column x for output column x
+    bool bWiden;      // fewer source columns than output ones: each repeats
     u32 palette[256]; // blue | green << 8 | red << 16
     s32 srcX[ZKT_MAX_OUT_W];
 };
@@ -53,6 +54,7 @@ static void RGBPrepare(RGBFrame &f)
     for (s32 x = 0; x < f.W; x++)
         f.srcX[x] = (s32)((s64)x * f.SX / f.W);
     f.bStraight = f.SX == f.W;
+    f.bWiden = f.SX < f.W;
     if (f.depth == 4 || f.depth == 8)
         for (s32 i = 0; i < 256; i++)
             f.palette[i] = g_ulRGBColorTable[i] & ZKT_PX_RGB;
@@ -138,6 +140,7 @@ static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
     const s64 rowIndex = ((s64)y * f.SY / f.H) * f.SX;
     const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
     u32 colours[ZKT_MAX_OUT_W];
+    u32 wide[ZKT_MAX_OUT_W + 8];
     u8 valid[ZKT_MAX_OUT_W];
     for (s32 c = 0; c + 1 < nCuts; c++) {
         const s32 xa = cuts[c], xb = cuts[c + 1];
@@ -171,9 +174,14 @@ static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
         const s32 n = xb - xa;
         u32 *dst = g_ulSoftRenderWork + (s64)y * W + xa;
         if (f.base + lo >= 0 && f.base + hi < VMSIZE) {
-            if (f.depth == 16 && f.bStraight)
+            if (f.depth == 16 && f.bStraight) {
                 K.rgb565(colours, src + (rowIndex + xa) * 2, n);
-            else
+            } else if (f.depth == 16 && f.bWiden) {
+                // Each source pixel converted once, then repeated.
+                const s32 s0 = f.srcX[xa];
+                K.rgb565(wide, src + (rowIndex + s0) * 2, f.srcX[xb - 1] - s0 + 1);
+                K.widen(colours, wide, f.srcX + xa, s0, n);
+            } else
                 RGBFetchDepth<false>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
             K.rgb(dst, colours, n, alpha, mode == 1, f.key);
         } else {

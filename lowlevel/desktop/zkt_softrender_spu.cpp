@@ -109,30 +109,36 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
         }
     const SoftRenderKernels &K = ZKT_SoftRenderKernels();
 
+    // q counts nibbles: the stream is read a nibble at a time, high first.
+    s64 q = pos * 2;
     for (s32 y = y0; y < yEnd; y += step) {
         u32 *rowPix = g_ulSoftRenderWork + (s64)y * W;
-        bool high = true;
         s32 x = firstColumn;
         s32 seg = 0;
         while (x <= lastColumn) {
-            // Variable-length code of one to four nibbles.
-            u32 code = 0;
-            for (s32 k = 0; k < 4; k++) {
-                if (pos >= VMSIZE) {
-                    *ppData = nullptr; // ran off the end of video memory
-                    return;
+            // Variable-length code of one to four nibbles: its length shows
+            // in the leading zeros of the next four.
+            u32 code;
+            const s64 b = q >> 1;
+            if (b + 2 < VMSIZE) {
+                const u32 w = (q & 1) ? (((u32)vm[b] << 16 | vm[b + 1] << 8 | vm[b + 2]) >> 4) & 0xFFFF
+                                      : (u32)vm[b] << 8 | vm[b + 1];
+                const s32 len = w >= 0x4000 ? 1 : w >= 0x1000 ? 2 : w >= 0x0400 ? 3 : 4;
+                code = w >> (16 - 4 * len);
+                q += len;
+            } else {
+                code = 0;
+                for (s32 k = 0; k < 4; k++) {
+                    if ((q >> 1) >= VMSIZE) {
+                        *ppData = nullptr; // ran off the end of video memory
+                        return;
+                    }
+                    const u32 nib = (q & 1) ? vm[q >> 1] & 15 : vm[q >> 1] >> 4;
+                    q++;
+                    code = (code << 4) | nib;
+                    if (code >= (k == 0 ? 4u : k == 1 ? 16u : 64u) || k == 3)
+                        break;
                 }
-                u32 nib;
-                if (high) {
-                    nib = vm[pos] >> 4;
-                    high = false;
-                } else {
-                    nib = vm[pos++] & 15;
-                    high = true;
-                }
-                code = (code << 4) | nib;
-                if (code >= (k == 0 ? 4u : k == 1 ? 16u : 64u) || k == 3)
-                    break;
             }
             const u32 c = code & 3;
             s32 run = (s32)(code >> 2);
@@ -149,10 +155,9 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
             }
             x += run;
         }
-        if (!high)
-            pos++; // every line starts on a byte boundary
+        q += q & 1; // every line starts on a byte boundary
     }
-    *ppData = (u8 *)vm + pos;
+    *ppData = (u8 *)vm + (q >> 1);
 }
 
 namespace {

@@ -264,6 +264,7 @@ const SoftRenderKernels g_softRenderSSE2 = {
     ZKT_SoftRenderSSE2_Palette8,
     ZKT_SoftRenderSSE2_Colour,
     ZKT_SoftRenderSSE2_RGB565,
+    ZKT_SoftRenderScalar_Widen, // look-ups only
     ZKT_SoftRenderSSE2_RGB,
     ZKT_SoftRenderScalar_Gamma, // look-ups only
     ZKT_SoftRenderSSE2_Pack,
