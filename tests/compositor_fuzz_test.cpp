@@ -346,6 +346,7 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
                 pal.colour[v] = (r.Next() & ZKT_PX_RGB) | (r.Chance(8) ? 0 : ZKT_PX_WRITTEN);
                 pal.alpha[v] = r.Below(16);
             }
+            PxPaletteSeal(pal);
             const u32 c = r.Next(), alpha = r.Below(16), key = r.Chance(2) ? 0xF8FCF8 : r.Next(), bKey = r.Below(2);
             auto check = [&](const char *what, auto draw) {
                 std::memcpy(b, a, sizeof a);

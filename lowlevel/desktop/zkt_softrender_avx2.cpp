@@ -173,11 +173,11 @@ void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
         long long v8;
         memcpy(&v8, src + i, 8);
         const __m256i idx = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(v8));
-        const __m256i c = _mm256_i32gather_epi32((const int *)t.colour, idx, 4);
-        const __m256i a = _mm256_i32gather_epi32((const int *)t.alpha, idx, 4);
+        const __m256i e = _mm256_i32gather_epi32((const int *)t.packed, idx, 4);
+        const __m256i a = _mm256_and_si256(_mm256_srli_epi32(e, 24), _mm256_set1_epi32(15));
         const __m256i old = Load(dst + i);
-        const __m256i rgb = _mm256_and_si256(c, _mm256_set1_epi32(ZKT_PX_RGB));
-        Store(dst + i, Select(WrittenMask(c), Over(old, rgb, a), old));
+        const __m256i rgb = _mm256_and_si256(e, _mm256_set1_epi32(ZKT_PX_RGB));
+        Store(dst + i, Select(WrittenMask(_mm256_slli_epi32(e, 3)), Over(old, rgb, a), old));
     }
     ZKT_SoftRenderSSE2_Palette8(dst + i, src + i, n - i, t);
 }

@@ -56,6 +56,7 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
         t.alpha[v] = (u32)(bAlpha ? areaAlpha : colour >> 28);
         t.colour[v] = (colour & ZKT_PX_RGB) | (keyOn && v == keyIndex ? 0 : ZKT_PX_WRITTEN);
     }
+    PxPaletteSeal(t);
     const SoftRenderKernels &K = ZKT_SoftRenderKernels();
 
     const s32 width = lastCol - firstCol + 1;

@@ -44,7 +44,16 @@ static inline u32 PxBlend(u32 old, u32 c, u32 a)
 struct PxPalette {
     u32 colour[256]; // colour bytes; flag byte 0xFF when the value draws, 0 when keyed
     u32 alpha[256];
+    // Both in one word for a single look-up: colour bytes, the opacity in
+    // bits 24-27, bit 28 set when the value draws. PxPaletteSeal fills it.
+    u32 packed[256];
 };
+
+static inline void PxPaletteSeal(PxPalette &t)
+{
+    for (u32 v = 0; v < 256; v++)
+        t.packed[v] = (t.colour[v] & ZKT_PX_RGB) | (t.alpha[v] & 15) << 24 | (t.colour[v] >> 24 ? 1u << 28 : 0);
+}
 
 // The colour pass's rule for a frame: the tables the plain and SSE2
 // kernels look up (see zkt_softrender_colour.cpp) and the settings the

@@ -169,12 +169,12 @@ void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette
     s32 i = 0;
     for (; i + 4 <= n; i += 4) {
         const u32 v0 = src[i], v1 = src[i + 1], v2 = src[i + 2], v3 = src[i + 3];
-        const __m128i c = _mm_set_epi32((int)t.colour[v3], (int)t.colour[v2], (int)t.colour[v1], (int)t.colour[v0]);
-        const __m128i a = _mm_set_epi32(t.alpha[v3], t.alpha[v2], t.alpha[v1], t.alpha[v0]);
+        const __m128i e = _mm_set_epi32((int)t.packed[v3], (int)t.packed[v2], (int)t.packed[v1], (int)t.packed[v0]);
+        const __m128i a = _mm_and_si128(_mm_srli_epi32(e, 24), _mm_set1_epi32(15));
         const __m128i old = Load(dst + i);
-        const __m128i rgb = _mm_and_si128(c, _mm_set1_epi32(ZKT_PX_RGB));
-        // Keyed values (flag byte 0 in the palette) leave the pixel.
-        Store(dst + i, Select(WrittenMask(c), Over(old, rgb, a), old));
+        const __m128i rgb = _mm_and_si128(e, _mm_set1_epi32(ZKT_PX_RGB));
+        // Keyed values (bit 28 clear) leave the pixel.
+        Store(dst + i, Select(WrittenMask(_mm_slli_epi32(e, 3)), Over(old, rgb, a), old));
     }
     ZKT_SoftRenderScalar_Palette8(dst + i, src + i, n - i, t);
 }
