@@ -58,7 +58,8 @@ void Fill(u32 *dst, s32 n, u32 v)
     s32 i = 0;
     for (; i + 8 <= n; i += 8)
         Store(dst + i, x);
-    ZKT_SoftRenderScalar_Fill(dst + i, n - i, v);
+    if (i < n)
+        ZKT_SoftRenderScalar_Fill(dst + i, n - i, v);
 }
 
 void YUVCopy(u32 *dst, const u8 *src, s32 n)
@@ -77,7 +78,8 @@ void YUVCopy(u32 *dst, const u8 *src, s32 n)
         Store(dst + i, _mm256_unpacklo_epi32(p0, p1));
         Store(dst + i + 8, _mm256_unpackhi_epi32(p0, p1));
     }
-    ZKT_SoftRenderSSE2_YUVCopy(dst + i, src + i * 2, n - i);
+    if (i < n)
+        ZKT_SoftRenderSSE2_YUVCopy(dst + i, src + i * 2, n - i);
 }
 
 void YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
@@ -97,7 +99,8 @@ void YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
         Store(dst + i, _mm256_permute2x128_si256(lo, hi, 0x20));
         Store(dst + i + 8, _mm256_permute2x128_si256(lo, hi, 0x31));
     }
-    ZKT_SoftRenderSSE2_YUVCopyMirror(dst + i, src - (i / 2) * 4, n - i);
+    if (i < n)
+        ZKT_SoftRenderSSE2_YUVCopyMirror(dst + i, src - (i / 2) * 4, n - i);
 }
 
 void RGB565(u32 *dst, const u8 *src, s32 n)
@@ -110,7 +113,8 @@ void RGB565(u32 *dst, const u8 *src, s32 n)
                                            _mm256_and_si256(_mm256_slli_epi32(x, 5), _mm256_set1_epi32(0xFC00))),
                            _mm256_and_si256(_mm256_slli_epi32(x, 8), _mm256_set1_epi32(0xF80000))));
     }
-    ZKT_SoftRenderScalar_RGB565(dst + i, src + 2 * i, n - i);
+    if (i < n)
+        ZKT_SoftRenderScalar_RGB565(dst + i, src + 2 * i, n - i);
 }
 
 void Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n)
@@ -121,7 +125,8 @@ void Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n)
         const __m256i ix = _mm256_sub_epi32(Load((const u32 *)idx + i), _mm256_set1_epi32(idx[i]));
         Store(dst + i, _mm256_permutevar8x32_epi32(Load(src + idx[i] - base), ix));
     }
-    ZKT_SoftRenderScalar_Widen(dst + i, src, idx + i, base, n - i);
+    if (i < n)
+        ZKT_SoftRenderScalar_Widen(dst + i, src, idx + i, base, n - i);
 }
 
 void Ink(u32 *dst, s32 n, u32 c, u32 a)
@@ -144,7 +149,8 @@ void Ink(u32 *dst, s32 n, u32 c, u32 a)
             Store(dst + i, Select(WrittenMask(old), b, cv));
         }
     }
-    ZKT_SoftRenderSSE2_Ink(dst + i, n - i, c, a);
+    if (i < n)
+        ZKT_SoftRenderSSE2_Ink(dst + i, n - i, c, a);
 }
 
 inline void Spread(__m256i a32, __m256i &lo, __m256i &hi)
@@ -179,7 +185,8 @@ void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
         const __m256i rgb = _mm256_and_si256(e, _mm256_set1_epi32(ZKT_PX_RGB));
         Store(dst + i, Select(WrittenMask(_mm256_slli_epi32(e, 3)), Over(old, rgb, a), old));
     }
-    ZKT_SoftRenderSSE2_Palette8(dst + i, src + i, n - i, t);
+    if (i < n)
+        ZKT_SoftRenderSSE2_Palette8(dst + i, src + i, n - i, t);
 }
 
 void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
@@ -205,7 +212,8 @@ void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
                                    Written());
         Store(dst + i, Select(wm, Select(km, old, over), cw));
     }
-    ZKT_SoftRenderSSE2_RGB(dst + i, src + i, n - i, a, bKey, key);
+    if (i < n)
+        ZKT_SoftRenderSSE2_RGB(dst + i, src + i, n - i, a, bKey, key);
 }
 
 // x / 2^k rounded toward zero, as C divides.
@@ -270,7 +278,8 @@ void Colour(u32 *p, s32 n, const PxColour &t)
             _mm256_or_si256(Clamp8(vb), _mm256_slli_epi32(Clamp8(vg), 8)), _mm256_slli_epi32(Clamp8(vr), 16));
         Store(p + i, Select(wm, _mm256_or_si256(px, Written()), bgv));
     }
-    ZKT_SoftRenderSSE2_Colour(p + i, n - i, t);
+    if (i < n)
+        ZKT_SoftRenderSSE2_Colour(p + i, n - i, t);
 }
 
 void Gamma(u32 *p, s32 n, const PxGamma &g)
@@ -289,7 +298,8 @@ void Gamma(u32 *p, s32 n, const PxGamma &g)
         const __m256i px = _mm256_or_si256(_mm256_or_si256(b, gr), _mm256_or_si256(r, Written()));
         Store(p + i, Select(wm, px, v));
     }
-    ZKT_SoftRenderScalar_Gamma(p + i, n - i, g);
+    if (i < n)
+        ZKT_SoftRenderScalar_Gamma(p + i, n - i, g);
 }
 
 void Pack(u8 *dst, const u32 *src, s32 n)
@@ -305,7 +315,8 @@ void Pack(u8 *dst, const u32 *src, s32 n)
         _mm_storeu_si128((__m128i *)(dst + i * 3), _mm256_castsi256_si128(v));
         _mm_storeu_si128((__m128i *)(dst + i * 3 + 12), _mm256_extracti128_si256(v, 1));
     }
-    ZKT_SoftRenderSSE2_Pack(dst + i * 3, src + i, n - i);
+    if (i < n)
+        ZKT_SoftRenderSSE2_Pack(dst + i * 3, src + i, n - i);
 }
 
 } // namespace

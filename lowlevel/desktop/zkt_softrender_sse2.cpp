@@ -81,7 +81,8 @@ void ZKT_SoftRenderSSE2_YUVCopy(u32 *dst, const u8 *src, s32 n)
         Store(dst + i, a);
         Store(dst + i + 4, b);
     }
-    ZKT_SoftRenderScalar_YUVCopy(dst + i, src + i * 2, n - i);
+    if (i < n)
+        ZKT_SoftRenderScalar_YUVCopy(dst + i, src + i * 2, n - i);
 }
 
 void ZKT_SoftRenderSSE2_YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
@@ -98,7 +99,8 @@ void ZKT_SoftRenderSSE2_YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
         Store(dst + i, _mm_unpacklo_epi32(p1, p0));
         Store(dst + i + 4, _mm_unpackhi_epi32(p1, p0));
     }
-    ZKT_SoftRenderScalar_YUVCopyMirror(dst + i, src - (i / 2) * 4, n - i);
+    if (i < n)
+        ZKT_SoftRenderScalar_YUVCopyMirror(dst + i, src - (i / 2) * 4, n - i);
 }
 
 void ZKT_SoftRenderSSE2_RGB565(u32 *dst, const u8 *src, s32 n)
@@ -116,7 +118,8 @@ void ZKT_SoftRenderSSE2_RGB565(u32 *dst, const u8 *src, s32 n)
             Store(dst + i + 4 * h, c);
         }
     }
-    ZKT_SoftRenderScalar_RGB565(dst + i, src + 2 * i, n - i);
+    if (i < n)
+        ZKT_SoftRenderScalar_RGB565(dst + i, src + 2 * i, n - i);
 }
 
 void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a)
@@ -138,7 +141,8 @@ void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a)
             Store(dst + i, Select(WrittenMask(old), b, cv));
         }
     }
-    ZKT_SoftRenderScalar_Ink(dst + i, n - i, c, a);
+    if (i < n)
+        ZKT_SoftRenderScalar_Ink(dst + i, n - i, c, a);
 }
 
 // Opacity a (per pixel, one per 32-bit lane) as 16-bit lanes for the low
@@ -176,7 +180,8 @@ void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette
         // Keyed values (bit 28 clear) leave the pixel.
         Store(dst + i, Select(WrittenMask(_mm_slli_epi32(e, 3)), Over(old, rgb, a), old));
     }
-    ZKT_SoftRenderScalar_Palette8(dst + i, src + i, n - i, t);
+    if (i < n)
+        ZKT_SoftRenderScalar_Palette8(dst + i, src + i, n - i, t);
 }
 
 void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const PxColour &t)
@@ -214,7 +219,8 @@ void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const PxColour &t)
         const __m128i px = _mm_unpacklo_epi16(bg16, _mm_srli_si128(bg16, 8));
         Store(p + i, Select(wm, _mm_or_si128(px, Written()), bgv));
     }
-    ZKT_SoftRenderScalar_Colour(p + i, n - i, t);
+    if (i < n)
+        ZKT_SoftRenderScalar_Colour(p + i, n - i, t);
 }
 
 void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
@@ -241,7 +247,8 @@ void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u3
                                 Written());
         Store(dst + i, Select(wm, Select(km, old, over), cw));
     }
-    ZKT_SoftRenderScalar_RGB(dst + i, src + i, n - i, a, bKey, key);
+    if (i < n)
+        ZKT_SoftRenderScalar_RGB(dst + i, src + i, n - i, a, bKey, key);
 }
 
 void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n)
@@ -251,7 +258,8 @@ void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n)
     s32 i = 0;
     for (; i + 1 < n; i++)
         memcpy(dst + i * 3, src + i, 4);
-    ZKT_SoftRenderScalar_Pack(dst + i * 3, src + i, n - i);
+    if (i < n)
+        ZKT_SoftRenderScalar_Pack(dst + i * 3, src + i, n - i);
 }
 
 const SoftRenderKernels g_softRenderSSE2 = {
