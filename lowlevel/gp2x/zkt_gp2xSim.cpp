@@ -72,9 +72,9 @@ bool InAccel(u32 phys) { return phys >= GP2X_ACCEL_BASE && phys < GP2X_ACCEL_BAS
 
 uint64_t FieldUs()
 {
-    if (!(Cell(0xC0002800) & 0x100))
+    if (!(Cell(GP2X_DPC_CTRL) & GP2X_DPC_TV))
         return kLcdFrameUs;
-    return (Cell(0xC0002800) & 0x1000) ? kPalFieldUs : kNtscFieldUs;
+    return (Cell(GP2X_DPC_CTRL) & GP2X_DPC_PAL) ? kPalFieldUs : kNtscFieldUs;
 }
 
 u32 VSyncHigh() { return s_pSim->timeUs % FieldUs() < kSyncPulseUs; }
@@ -87,11 +87,11 @@ void ButtonLevels(u32 mask)
 {
     if (mask & ZKT_BTN_EXIT)
         mask |= ZKT_BTN_L | ZKT_BTN_R;
-    Cell(0xC0001198) = (u16)((Cell(0xC0001198) & 0xFF00) | (~mask & 0xFF));
-    Cell(0xC0001184) = (u16)((Cell(0xC0001184) & 0x00FF) | (~mask & 0xFF00));
-    u16 d = (u16)(Cell(0xC0001186) & ~0x8C0u);
+    Cell(GP2X_GPIOM_LEVEL) = (u16)((Cell(GP2X_GPIOM_LEVEL) & 0xFF00) | (~mask & 0xFF));
+    Cell(GP2X_GPIOC_LEVEL) = (u16)((Cell(GP2X_GPIOC_LEVEL) & 0x00FF) | (~mask & 0xFF00));
+    u16 d = (u16)(Cell(GP2X_GPIOD_LEVEL) & ~0x8C0u);
     d |= (u16)((~mask >> 16 & 3) << 6 | (~mask >> 18 & 1) << 11);
-    Cell(0xC0001186) = d;
+    Cell(GP2X_GPIOD_LEVEL) = d;
 }
 
 void NextButtonRead()
@@ -113,21 +113,23 @@ void RunBlit()
 {
     Sim &s = *s_pSim;
     u32 *a = s.accel;
-    u32 b16 = a[0x00 / 4] & 0x20;     // 16-bit destination
-    u32 bMono = a[0x0C / 4] & 0x40;   // one-bit source
-    u32 bSrc8 = !(a[0x0C / 4] & 0x20); // 8-bit colour source
-    u32 rop = a[0x30 / 4] & 0xFF;
-    u32 flags = rop | (b16 ? 0u : 0x100u) | (bMono ? 0x200u : 0u) | ((a[0x30 / 4] & 0x800) ? 0x400u : 0u);
-    u32 dst = a[0x04 / 4] - GP2X_VIDEO_BASE, src = a[0x10 / 4] - GP2X_VIDEO_BASE;
-    u32 dstPitch = b16 ? a[0x08 / 4] / 2 : a[0x08 / 4];
-    u32 srcPitch = bMono ? a[0x14 / 4] * 8 : (bSrc8 ? a[0x14 / 4] : a[0x14 / 4] / 2);
-    u32 size = a[0x2C / 4];
+    u32 b16 = a[GP2X_BLT_DST_CTRL / 4] & 0x20;     // 16-bit destination
+    u32 bMono = a[GP2X_BLT_SRC_CTRL / 4] & 0x40;   // one-bit source
+    u32 bSrc8 = !(a[GP2X_BLT_SRC_CTRL / 4] & 0x20); // 8-bit colour source
+    u32 rop = a[GP2X_BLT_CTRL / 4] & 0xFF;
+    u32 flags = rop | (b16 ? 0u : 0x100u) | (bMono ? 0x200u : 0u) | ((a[GP2X_BLT_CTRL / 4] & 0x800) ? 0x400u : 0u);
+    u32 dst = a[GP2X_BLT_DST_ADDR / 4] - GP2X_VIDEO_BASE;
+    u32 src = a[GP2X_BLT_SRC_ADDR / 4] - GP2X_VIDEO_BASE;
+    u32 dstPitch = b16 ? a[GP2X_BLT_DST_PITCH / 4] / 2 : a[GP2X_BLT_DST_PITCH / 4];
+    const u32 srcReg = a[GP2X_BLT_SRC_PITCH / 4];
+    u32 srcPitch = bMono ? srcReg * 8 : (bSrc8 ? srcReg : srcReg / 2);
+    u32 size = a[GP2X_BLT_SIZE / 4];
     // Jobs outside video memory are cut to it by the raster engine; a
     // source the operation never reads may point anywhere.
     if (rop == 0 || rop == 5 || rop == 10 || rop == 15)
         src = dst;
     ZKT_BlitRun(s.video, GP2X_VIDEO_SIZE, dst, dstPitch, (u16)size, (u16)(size >> 16), src, srcPitch, flags,
-                (u16)a[0x20 / 4], (u16)a[0x1C / 4], (u16)a[0x18 / 4]);
+                (u16)a[GP2X_BLT_KEY / 4], (u16)a[GP2X_BLT_BG / 4], (u16)a[GP2X_BLT_FG / 4]);
     s.blits++;
 }
 
@@ -135,9 +137,9 @@ void RunRotate()
 {
     Sim &s = *s_pSim;
     u32 *a = s.accel;
-    u32 ctrl = a[0x100 / 4];
+    u32 ctrl = a[GP2X_ROT_CTRL / 4];
     u32 angle = (ctrl >> 3) & 3, bpp = ((ctrl >> 1) & 3) + 1;
-    u32 g = a[0x104 / 4], size = a[0x10C / 4];
+    u32 g = a[GP2X_ROT_SRC_PITCH / 4], size = a[GP2X_ROT_SIZE / 4];
     u32 width = size & 0xFFFF, height = size >> 16;
     u32 l = 0;
     if (angle == 1)
@@ -146,8 +148,9 @@ void RunRotate()
         l = g * (height - 1) + bpp * (width - 1);
     else if (angle == 3)
         l = bpp * (width - 1);
-    u32 src = a[0x110 / 4] - l - GP2X_VIDEO_BASE, dst = a[0x114 / 4] - GP2X_VIDEO_BASE;
-    ZKT_BlitRotateRun(s.video, GP2X_VIDEO_SIZE, dst, a[0x108 / 4] / bpp, (u16)width, (u16)height, src, g / bpp,
+    u32 src = a[GP2X_ROT_SRC_ADDR / 4] - l - GP2X_VIDEO_BASE;
+    u32 dst = a[GP2X_ROT_DST_ADDR / 4] - GP2X_VIDEO_BASE;
+    ZKT_BlitRotateRun(s.video, GP2X_VIDEO_SIZE, dst, a[GP2X_ROT_DST_PITCH / 4] / bpp, (u16)width, (u16)height, src, g / bpp,
                       (bpp - 1) * 4 + angle);
     s.rotates++;
 }
@@ -157,7 +160,7 @@ void RunRotate()
 void UpdateBus()
 {
     Sim &s = *s_pSim;
-    u32 func = Cell(0xC0001022), out = Cell(0xC0001062);
+    u32 func = Cell(GP2X_GPIOB_FUNC), out = Cell(GP2X_GPIOB_OUT);
     u32 scl = (func & 1) ? (out & 1) : 1;
     u32 masterSda = (func & 2) ? (out >> 1 & 1) : 1;
     u32 sda = masterSda & (s.i2cDrive ? 0u : 1u);
@@ -287,26 +290,28 @@ u32 SimRegRead(u32 phys, u32 width)
     s.timeUs++;
     if (InAccel(phys)) {
         u32 off = phys - GP2X_ACCEL_BASE;
-        if (off == 0x34 && s.blitBusy && --s.blitBusy == 0) {
+        if (off == GP2X_BLT_RUN && s.blitBusy && --s.blitBusy == 0) {
             RunBlit();
-            s.accel[0x34 / 4] &= ~1u;
+            s.accel[GP2X_BLT_RUN / 4] &= ~GP2X_ACCEL_BUSY;
         }
-        if (off == 0x100 && s.rotBusy && --s.rotBusy == 0) {
+        if (off == GP2X_ROT_CTRL && s.rotBusy && --s.rotBusy == 0) {
             RunRotate();
-            s.accel[0x100 / 4] &= ~1u;
+            s.accel[GP2X_ROT_CTRL / 4] &= ~GP2X_ACCEL_BUSY;
         }
         return s.accel[(off & 0x1FC) >> 2];
     }
     if (!InRegs(phys))
         return 0;
     switch (phys & ~1u) {
-    case 0xC0000C04: return (u32)(s.timeUs / 1000000);
-    case 0xC0000C08: return (u32)((s.timeUs % 1000000) * 1024 / 1000000);
-    case 0xC0001182:
-        Cell(phys) = (u16)((Cell(phys) & ~0x33u) | s.scl | s.sda << 1 | VSyncHigh() << 4 | HSyncHigh() << 5);
+    case GP2X_RTC_SECONDS: return (u32)(s.timeUs / 1000000);
+    case GP2X_RTC_TICKS: return (u32)((s.timeUs % 1000000) * 1024 / 1000000);
+    case GP2X_GPIOB_LEVEL:
+        Cell(phys) = (u16)((Cell(phys) & ~(GP2X_PB_SCL | GP2X_PB_SDA | GP2X_PB_VSYNC | GP2X_PB_HSYNC)) |
+                            (s.scl ? GP2X_PB_SCL : 0) | (s.sda ? GP2X_PB_SDA : 0) |
+                            (VSyncHigh() ? GP2X_PB_VSYNC : 0) | (HSyncHigh() ? GP2X_PB_HSYNC : 0));
         break;
-    case 0xC0001184: NextButtonRead(); break;
-    case 0xC0002846: Cell(phys) = (u16)((Cell(phys) & ~0x100u) | VSyncHigh() << 8); break;
+    case GP2X_GPIOC_LEVEL: NextButtonRead(); break;
+    case GP2X_DPC_SYNC: Cell(phys) = (u16)((Cell(phys) & ~GP2X_DPC_SYNC_TV) | (VSyncHigh() ? GP2X_DPC_SYNC_TV : 0)); break;
     }
     if (width == 32)
         return (u32)Cell(phys) | (u32)Cell(phys + 2) << 16;
@@ -321,9 +326,9 @@ void SimRegWrite(u32 phys, u32 value, u32 width)
     if (InAccel(phys)) {
         u32 off = phys - GP2X_ACCEL_BASE;
         s.accel[(off & 0x1FC) >> 2] = value;
-        if (off == 0x34 && (value & 1))
+        if (off == GP2X_BLT_RUN && (value & GP2X_ACCEL_BUSY))
             s.blitBusy = kBusyReads;
-        if (off == 0x100 && (value & 1))
+        if (off == GP2X_ROT_CTRL && (value & GP2X_ACCEL_BUSY))
             s.rotBusy = kBusyReads;
         return;
     }
@@ -336,16 +341,16 @@ void SimRegWrite(u32 phys, u32 value, u32 width)
     }
     Cell(phys) = (u16)value;
     switch (phys & ~1u) {
-    case 0xC0000910: Cell(0xC0000912) = (u16)value; break; // the PLL takes the new value
-    case 0xC000106E: Cell(0xC000118E) = (u16)value; break; // port H pins follow the output
-    case 0xC0001022:
-    case 0xC0001062: UpdateBus(); break;
-    case 0xC0000904: s.coreClock.store(value & 1); break;
-    case 0xC0003B48:
-        if (value == 3 && !s.coreThread.joinable()) {
+    case GP2X_PLL_SET: Cell(GP2X_PLL_VALUE) = (u16)value; break; // the PLL takes the new value
+    case GP2X_GPIOH_OUT: Cell(GP2X_GPIOH_LEVEL) = (u16)value; break; // port H pins follow the output
+    case GP2X_GPIOB_FUNC:
+    case GP2X_GPIOB_OUT: UpdateBus(); break;
+    case GP2X_CLK_ENABLE: s.coreClock.store(value & GP2X_CLK_940); break;
+    case GP2X_940_CTRL:
+        if (value == GP2X_940_RUN && !s.coreThread.joinable()) {
             s.coreStop.store(0);
             s.coreThread = std::thread(CoreThread);
-        } else if (value != 3) {
+        } else if (value != GP2X_940_RUN) {
             StopCore();
         }
         break;
@@ -435,28 +440,23 @@ const GP2X_PLATFORM s_SimPlatform = {
 // register, then the ones the back end reads for meaning.
 void FirmwareState(Sim &s)
 {
-    static const u16 saved[] = {0x0904, 0x090A, 0x0912, 0x091C, 0x091E, 0x0924, 0x3010, 0x3014, 0x2800,
-                                0x280A, 0x280C, 0x280E, 0x2820, 0x2822, 0x2804, 0x2806, 0x2808, 0x2816,
-                                0x281A, 0x281C, 0x281E, 0x2882, 0x2824, 0x2848, 0x2818, 0x2892, 0x28DA,
-                                0x28DC, 0x2880, 0x2826, 0x2846, 0x28DE, 0x28E0, 0x2906, 0x2908, 0x290C,
-                                0x290E, 0x183A, 0x181E, 0x1820, 0x291E, 0x2920, 0x2922, 0x2924, 0x2926,
-                                0x2928, 0x292A, 0x292C, 0x292E, 0x2930, 0x2932};
-    for (u32 i = 0; i < sizeof saved / sizeof saved[0]; i++)
-        s.regs[saved[i] >> 1] = (u16)(0x0A00 + 0x31 * i);
+    for (u32 i = 0; i < GP2X_SAVED_REG_COUNT; i++)
+        Cell(GP2X_SAVED_REGS[i]) = (u16)(0x0A00 + 0x31 * i);
     const GP2X_SIM_CONFIG &c = s.cfg;
-    Cell(0xC0000904) = 0x0400;
-    Cell(0xC0000912) = 0x4904; // 199 MHz
-    Cell(0xC000091C) = 0;
-    Cell(0xC0002800) = c.bTvOut ? (c.bPAL ? 0x13A9 : 0x03A9) : 0x0005;
-    Cell(0xC0002818) = c.usLastLine;
-    Cell(0xC0002912) = c.usRGBAddrLow;
-    Cell(0xC0002914) = 0x0310; // frame buffer in the second core's memory
-    Cell(0xC0001184) = 0xFFFF;
-    Cell(0xC0001186) = (u16)(0xFFFF & ~0x4u);
-    Cell(0xC0001198) = 0xFFFF;
-    Cell(0xC0001190) = (u16)(0xFFFF & ~(c.bModel257 ? 0x1000u : 0u) & ~(c.bSDCard ? 0x4000u : 0u));
-    Cell(0xC000118E) = 0x0010; // LED off
-    Cell(0xC0004674) = 0x02A5;
+    Cell(GP2X_CLK_ENABLE) = 0x0400;
+    Cell(GP2X_PLL_VALUE) = 0x4904; // 199 MHz
+    Cell(GP2X_CPU_DIVIDER) = 0;
+    const u32 setup = c.bTvOut ? (c.bPAL ? GP2X_DPC_PAL_SETUP : GP2X_DPC_NTSC_SETUP) : GP2X_DPC_LCD_SETUP;
+    Cell(GP2X_DPC_CTRL) = (u16)(GP2X_DPC_ON | setup);
+    Cell(GP2X_DPC_LAST_LINE) = c.usLastLine;
+    Cell(GP2X_RGB_FIELD2_ADDR) = c.usRGBAddrLow;
+    Cell(GP2X_RGB_FIELD2_ADDR + 2) = 0x0310; // frame buffer in the second core's memory
+    Cell(GP2X_GPIOC_LEVEL) = 0xFFFF;
+    Cell(GP2X_GPIOD_LEVEL) = (u16)(0xFFFF & ~GP2X_PD_SD_SWITCH);
+    Cell(GP2X_GPIOM_LEVEL) = 0xFFFF;
+    Cell(GP2X_GPIOI_LEVEL) = (u16)(0xFFFF & ~(c.bModel257 ? GP2X_PI_MODEL257 : 0u) & ~(c.bSDCard ? GP2X_PI_NO_SD : 0u));
+    Cell(GP2X_GPIOH_LEVEL) = GP2X_PH_LED; // LED off
+    Cell(GP2X_BATTERY) = 0x02A5;
 }
 
 } // namespace
@@ -483,7 +483,7 @@ void GP2X_SimInstall(const GP2X_SIM_CONFIG *cfg)
     s->coreClock.store(0);
     s_pSim = s;
     FirmwareState(*s);
-    s->coreClock.store(Cell(0xC0000904) & 1);
+    s->coreClock.store(Cell(GP2X_CLK_ENABLE) & GP2X_CLK_940);
     g_pGP2XPlatform = &s_SimPlatform;
 }
 

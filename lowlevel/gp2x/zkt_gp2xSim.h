@@ -17,10 +17,10 @@
 struct GP2X_SIM_CONFIG {
     u32 bTvOut;             // a television is being driven
     u32 bPAL;               // ... a PAL one
-    u16 usLastLine;         // 0xC0002818
-    u16 usRGBAddrLow;       // 0xC0002912: 0x1000 on the expected firmware
+    u16 usLastLine;         // GP2X_DPC_LAST_LINE
+    u16 usRGBAddrLow;       // GP2X_RGB_FIELD2_ADDR: 0x1000 on the expected firmware
     u32 bTouchScreen;       // the touch-screen device exists (model 256)
-    u32 bModel257;          // ... and GPIO 0xC0001190 bit 12 reads 0
+    u32 bModel257;          // ... and GP2X_GPIOI_LEVEL bit 12 reads 0
     const char *strVersion; // text of the firmware version file; null when missing
     u32 nInputDevices;      // input event devices present, 0 to 4
     u32 bSDCard;            // a card is in the slot

@@ -32,15 +32,8 @@ const u16 g_usGP2XModeSizeY[33] = {240, 240, 120, 120, 60,  240, 480, 240, 480, 
                                    480, 240, 240, 240, 240, 120, 120, 60,  240, 576, 288,
                                    576, 288, 288, 576, 288, 288, 288, 288, 144, 144, 72};
 
-// The registers the firmware's menu needs back, restored in this order
-// after the two 32-bit cells.
-static constexpr u16 s_usSavedRegs[51] = {
-    0x0904, 0x090A, 0x0912, 0x091C, 0x091E, 0x0924, 0x3010, 0x3014, 0x2800, 0x280A, 0x280C,
-    0x280E, 0x2820, 0x2822, 0x2804, 0x2806, 0x2808, 0x2816, 0x281A, 0x281C, 0x281E, 0x2882,
-    0x2824, 0x2848, 0x2818, 0x2892, 0x28DA, 0x28DC, 0x2880, 0x2826, 0x2846, 0x28DE, 0x28E0,
-    0x2906, 0x2908, 0x290C, 0x290E, 0x183A, 0x181E, 0x1820, 0x291E, 0x2920, 0x2922, 0x2924,
-    0x2926, 0x2928, 0x292A, 0x292C, 0x292E, 0x2930, 0x2932};
-static u16 s_usSavedValues[51];
+// What the firmware's menu needs back (GP2X_SAVED_REGS).
+static u16 s_usSavedValues[GP2X_SAVED_REG_COUNT];
 static u32 s_ulSaved32[2];
 static u32 s_bRegsSaved = 0;
 static u32 s_ulFirmwareFrameBuffer = 0;
@@ -107,8 +100,8 @@ u32 ZKT_InitLowLevelAPI(const char *)
     g_pfnGP2XRegWrite = p->pfnRegWrite;
 
     if (g_ulGP2XModel == 256) {
-        GP2X_CLR16(0xC0001050, 0x300);
-        if (!(GP2X_R16(0xC0001190) & 0x1000))
+        GP2X_CLR16(GP2X_TOUCH_PINS, GP2X_TOUCH_PINS_MASK);
+        if (!(GP2X_R16(GP2X_GPIOI_LEVEL) & GP2X_PI_MODEL257))
             g_ulGP2XModel = 257;
     }
     GP2X_OpenInputDevices(1);
@@ -124,24 +117,24 @@ u32 ZKT_InitLowLevelAPI(const char *)
     g_pGP2X_DUALCORE_MEM = g_pGP2X_940_MEM + GP2X_940_DATA;
 
     // The firmware left either the LCD or a television running.
-    if (!(GP2X_R16(0xC0002800) & 0x100))
+    if (!(GP2X_R16(GP2X_DPC_CTRL) & GP2X_DPC_TV))
         g_ulDISPLAY_MODE = 0;
     else
-        g_ulDISPLAY_MODE = GP2X_R16(0xC0002818) > 270 ? 19 : 5;
+        g_ulDISPLAY_MODE = GP2X_R16(GP2X_DPC_LAST_LINE) > 270 ? 19 : 5;
     g_nScreenSizeX = g_usGP2XModeSizeX[g_ulDISPLAY_MODE];
     g_nScreenSizeY = g_usGP2XModeSizeY[g_ulDISPLAY_MODE];
     g_nColorBitDepth = 16;
 
-    s_ulFirmwareFrameBuffer = (u32)GP2X_R16(0xC0002914) << 16 | GP2X_R16(0xC0002912);
-    s_ulSaved32[0] = GP2X_R32(0xC000290C);
-    s_ulSaved32[1] = GP2X_R32(0xC0002910);
-    for (u32 i = 0; i < 51; i++)
-        s_usSavedValues[i] = GP2X_R16(0xC0000000u + s_usSavedRegs[i]);
+    s_ulFirmwareFrameBuffer = (u32)GP2X_R16(GP2X_RGB_FIELD2_ADDR + 2) << 16 | GP2X_R16(GP2X_RGB_FIELD2_ADDR);
+    s_ulSaved32[0] = GP2X_R32(GP2X_RGB_LINE_WIDTH);
+    s_ulSaved32[1] = GP2X_R32(GP2X_RGB_FIELD1_ADDR + 2);
+    for (u32 i = 0; i < GP2X_SAVED_REG_COUNT; i++)
+        s_usSavedValues[i] = GP2X_R16(GP2X_SAVED_REGS[i]);
     s_bRegsSaved = 1;
 
-    GP2X_W16(0xC000090A, 0xFFFF);
-    GP2X_SET16(0xC0000904, 0x400);
-    GP2X_W16(0xC0002884, 0);
+    GP2X_W16(GP2X_CLK_ENABLE2, 0xFFFF);
+    GP2X_SET16(GP2X_CLK_ENABLE, GP2X_CLK_ACCEL);
+    GP2X_W16(GP2X_YUV_PRIORITY, 0);
     return ZKT_OK;
 }
 
@@ -149,8 +142,8 @@ u32 ZKT_FreeLowLevelAPI(u32 bReturnToMenu)
 {
     const GP2X_PLATFORM *p = g_pGP2XPlatform;
     if (g_pusGP2XRegs) {
-        GP2X_W16(0xC0003B48, 0x83);
-        GP2X_SET16(0xC0000904, 1);
+        GP2X_W16(GP2X_940_CTRL, GP2X_940_RESET);
+        GP2X_SET16(GP2X_CLK_ENABLE, GP2X_CLK_940);
     }
     GP2X_CloseDevices();
 
@@ -163,10 +156,10 @@ u32 ZKT_FreeLowLevelAPI(u32 bReturnToMenu)
         }
     }
     if (g_pusGP2XRegs && s_bRegsSaved) {
-        GP2X_W32(0xC000290C, s_ulSaved32[0]);
-        GP2X_W32(0xC0002910, s_ulSaved32[1]);
-        for (u32 i = 0; i < 51; i++)
-            GP2X_W16(0xC0000000u + s_usSavedRegs[i], s_usSavedValues[i]);
+        GP2X_W32(GP2X_RGB_LINE_WIDTH, s_ulSaved32[0]);
+        GP2X_W32(GP2X_RGB_FIELD1_ADDR + 2, s_ulSaved32[1]);
+        for (u32 i = 0; i < GP2X_SAVED_REG_COUNT; i++)
+            GP2X_W16(GP2X_SAVED_REGS[i], s_usSavedValues[i]);
         s_bRegsSaved = 0;
     }
     bool bWasOpen = g_pusGP2XRegs != nullptr;
@@ -214,10 +207,10 @@ u32 GP2X_ReadRTCMs()
     // The 1/1024 counter and the seconds are separate cells: retry around
     // a wrap and when the two reads of the counter disagree.
     do {
-        a = GP2X_R32(0xC0000C08) & 0x3FF;
-        b = GP2X_R32(0xC0000C08) & 0x3FF;
+        a = GP2X_R32(GP2X_RTC_TICKS) & GP2X_RTC_TICKS_MASK;
+        b = GP2X_R32(GP2X_RTC_TICKS) & GP2X_RTC_TICKS_MASK;
     } while (b < a || a == 1023 || b > a + 5);
-    return ((a * 1000) >> 10) + GP2X_R32(0xC0000C04) * 1000;
+    return ((a * 1000) >> 10) + GP2X_R32(GP2X_RTC_SECONDS) * 1000;
 }
 
 static u32 Now()
@@ -279,17 +272,17 @@ static void WaitBit(u32 phys, u32 bit)
 
 u32 ZKT_WaitHSync()
 {
-    WaitBit(0xC0001182, 0x20);
+    WaitBit(GP2X_GPIOB_LEVEL, GP2X_PB_HSYNC);
     return ZKT_OK;
 }
 
 u32 ZKT_WaitVSync()
 {
     if (!GP2X_IsTV()) {
-        WaitBit(0xC0001182, 0x10);
+        WaitBit(GP2X_GPIOB_LEVEL, GP2X_PB_VSYNC);
     } else {
-        GP2X_W16(0xC0002846, 0x20);
-        WaitBit(0xC0002846, 0x100);
+        GP2X_W16(GP2X_DPC_SYNC, GP2X_DPC_SYNC_ARM);
+        WaitBit(GP2X_DPC_SYNC, GP2X_DPC_SYNC_TV);
     }
     return ZKT_OK;
 }
@@ -297,7 +290,7 @@ u32 ZKT_WaitVSync()
 // A second vertical sync wait: the LCD timing signal, whatever the output.
 u32 ZKT_WaitVSync2()
 {
-    WaitBit(0xC0001182, 0x10);
+    WaitBit(GP2X_GPIOB_LEVEL, GP2X_PB_VSYNC);
     return ZKT_OK;
 }
 
@@ -306,10 +299,10 @@ u32 ZKT_WaitVSync2()
 static u32 DepthCode(u32 depth)
 {
     switch (depth) {
-    case 4: return 0;
-    case 8: return 0x200;
-    case 16: return 0x400;
-    case 24: return 0x600;
+    case 4: return GP2X_RGB_DEPTH_4;
+    case 8: return GP2X_RGB_DEPTH_8;
+    case 16: return GP2X_RGB_DEPTH_16;
+    case 24: return GP2X_RGB_DEPTH_24;
     }
     return 0xFFFFFFFFu;
 }
@@ -340,18 +333,18 @@ static void EncoderSetBits(u8 reg, u8 keep, u8 bits)
     ZKT_OutCX25874(reg, (u8)((v & keep) | bits));
 }
 
-// Vertical scale, 0xC000183A and the line width: what depends on the depth.
+// Vertical scale, GP2X_LINE_STEPS and the line width: what depends on the depth.
 static void ProgramDepth(u32 wm, u32 hm, u32 depth)
 {
     if (GP2X_IsPAL())
-        GP2X_W16(0xC0002908, hm * wm * depth / 2304);
+        GP2X_W16(GP2X_RGB_VSCALE, hm * wm * depth / 2304);
     else if (GP2X_IsTV())
-        GP2X_W16(0xC0002908, hm * wm * depth / 1920);
+        GP2X_W16(GP2X_RGB_VSCALE, hm * wm * depth / 1920);
     else
-        GP2X_W16(0xC0002908, wm * depth * hm / 1920);
+        GP2X_W16(GP2X_RGB_VSCALE, wm * depth * hm / 1920);
     u32 e = hm <= 288 ? hm : hm / 2;
-    GP2X_W16(0xC000183A, (wm / depth - 1) | (e / depth - 1) << 8);
-    GP2X_W16(0xC000290C, depth * wm * (hm <= 288 ? 1 : 2) / 8);
+    GP2X_W16(GP2X_LINE_STEPS, (wm / depth - 1) | (e / depth - 1) << 8);
+    GP2X_W16(GP2X_RGB_LINE_WIDTH, depth * wm * (hm <= 288 ? 1 : 2) / 8);
 }
 
 u32 ZKT_SetDisplayMode(u32 mode, u32 bitDepth)
@@ -366,11 +359,11 @@ u32 ZKT_SetDisplayMode(u32 mode, u32 bitDepth)
     if (bWasTV && !bTV) {
         ZKT_OutCX25874(0xBA, 0x80);
         ZKT_DelayMS(10);
-        GP2X_SET16(0xC0001062, 0x4);
+        GP2X_SET16(GP2X_GPIOB_OUT, GP2X_PB_LCD_ON);
     } else if (!bWasTV && bTV) {
-        GP2X_CLR16(0xC0001062, 0xC);
+        GP2X_CLR16(GP2X_GPIOB_OUT, GP2X_PB_LCD_ON | GP2X_PB_TV_ON);
         ZKT_DelayMS(10);
-        GP2X_SET16(0xC0001062, 0x8);
+        GP2X_SET16(GP2X_GPIOB_OUT, GP2X_PB_TV_ON);
         ZKT_DelayMS(10);
         ZKT_OutCX25874(0xBA, 0x80);
         ZKT_DelayMS(10);
@@ -379,48 +372,48 @@ u32 ZKT_SetDisplayMode(u32 mode, u32 bitDepth)
         LoadEncoderTable(bPAL ? s_ucPALTable : s_ucNTSCTable);
 
     u32 wm = g_usGP2XModeSizeX[mode], hm = g_usGP2XModeSizeY[mode];
-    GP2X_W16(0xC000280A, 0);
-    GP2X_W16(0xC000280C, 0);
-    GP2X_W16(0xC000280E, 0);
-    GP2X_CLR16(0xC0002800, 1);
+    GP2X_W16(GP2X_DPC_TIMING_0A, 0);
+    GP2X_W16(GP2X_DPC_TIMING_0C, 0);
+    GP2X_W16(GP2X_DPC_TIMING_0E, 0);
+    GP2X_CLR16(GP2X_DPC_CTRL, GP2X_DPC_ON);
 
-    u32 old2800 = GP2X_R16(0xC0002800);
+    u32 old2800 = GP2X_R16(GP2X_DPC_CTRL);
     if (bPAL) {
-        GP2X_W16(0xC0002800, (old2800 & 0x8800) + 0x13A8);
-        GP2X_W16(0xC0002820, 385);
-        GP2X_W16(0xC0002822, 0x3818);
-        GP2X_W16(0xC0002906, wm * 1024 / 720);
-        GP2X_W16(0xC0002908, hm * wm * bitDepth / 2304);
+        GP2X_W16(GP2X_DPC_CTRL, (old2800 & GP2X_DPC_KEEP) + GP2X_DPC_PAL_SETUP);
+        GP2X_W16(GP2X_DPC_TIMING_20, 385);
+        GP2X_W16(GP2X_DPC_TIMING_22, 0x3818);
+        GP2X_W16(GP2X_RGB_HSCALE, wm * 1024 / 720);
+        GP2X_W16(GP2X_RGB_VSCALE, hm * wm * bitDepth / 2304);
     } else if (bTV) {
-        GP2X_W16(0xC0002800, (old2800 & 0x8800) + 0x3A8);
-        GP2X_W16(0xC0002820, 384);
-        GP2X_W16(0xC0002822, 0x3816);
-        GP2X_W16(0xC0002906, wm * 1024 / 720);
-        GP2X_W16(0xC0002908, hm * wm * bitDepth / 1920);
+        GP2X_W16(GP2X_DPC_CTRL, (old2800 & GP2X_DPC_KEEP) + GP2X_DPC_NTSC_SETUP);
+        GP2X_W16(GP2X_DPC_TIMING_20, 384);
+        GP2X_W16(GP2X_DPC_TIMING_22, 0x3816);
+        GP2X_W16(GP2X_RGB_HSCALE, wm * 1024 / 720);
+        GP2X_W16(GP2X_RGB_VSCALE, hm * wm * bitDepth / 1920);
     } else {
-        GP2X_W16(0xC0002800, (old2800 & 0x8800) + 4);
-        GP2X_W16(0xC0002820, (GP2X_R16(0xC0002820) & 0xF0) | 0x502);
-        GP2X_W16(0xC0002822, (GP2X_R16(0xC0002822) & 0xFE00) | 0x16);
-        GP2X_W16(0xC0002906, wm * 1024 / 320);
-        GP2X_W16(0xC0002908, wm * bitDepth * hm / 1920);
+        GP2X_W16(GP2X_DPC_CTRL, (old2800 & GP2X_DPC_KEEP) + GP2X_DPC_LCD_SETUP);
+        GP2X_W16(GP2X_DPC_TIMING_20, (GP2X_R16(GP2X_DPC_TIMING_20) & 0xF0) | 0x502);
+        GP2X_W16(GP2X_DPC_TIMING_22, (GP2X_R16(GP2X_DPC_TIMING_22) & 0xFE00) | 0x16);
+        GP2X_W16(GP2X_RGB_HSCALE, wm * 1024 / 320);
+        GP2X_W16(GP2X_RGB_VSCALE, wm * bitDepth * hm / 1920);
     }
 
     if (bTV) {
-        GP2X_W16(0xC000106E, 24);
-        GP2X_W16(0xC000091E, 0x4170);
-        GP2X_W16(0xC0000924, 256);
-        GP2X_W16(0xC0002804, 19);
-        GP2X_W16(0xC0002806, 0);
-        GP2X_W16(0xC0002808, 0);
-        GP2X_W16(0xC0002816, 719);
-        GP2X_W16(0xC000281A, 1055);
-        GP2X_W16(0xC000281C, bPAL ? 35 : 32);
-        GP2X_W16(0xC000281E, bPAL ? 35 : 32);
-        GP2X_W16(0xC0002824, 0);
-        GP2X_W16(0xC0002848, 10);
+        GP2X_W16(GP2X_GPIOH_OUT, 24);
+        GP2X_W16(GP2X_VCLK_SOURCE, 0x4170);
+        GP2X_W16(GP2X_VCLK_DIVIDER, 256);
+        GP2X_W16(GP2X_DPC_TIMING_04, 19);
+        GP2X_W16(GP2X_DPC_TIMING_06, 0);
+        GP2X_W16(GP2X_DPC_TIMING_08, 0);
+        GP2X_W16(GP2X_DPC_LAST_COLUMN, 719);
+        GP2X_W16(GP2X_DPC_TIMING_1A, 1055);
+        GP2X_W16(GP2X_DPC_TIMING_1C, bPAL ? 35 : 32);
+        GP2X_W16(GP2X_DPC_TIMING_1E, bPAL ? 35 : 32);
+        GP2X_W16(GP2X_DPC_TIMING_24, 0);
+        GP2X_W16(GP2X_DPC_TIMING_48, 10);
         if (g_ulGP2XModel == 256) {
-            GP2X_CLR16(0xC0001076, 0x800);
-            GP2X_CLR16(0xC000106A, 0x8);
+            GP2X_CLR16(GP2X_GPIOL_OUT, GP2X_PL_LCD);
+            GP2X_CLR16(GP2X_GPIOF_OUT, GP2X_PF_LCD);
         }
         EncoderSetBits(0x5E, 0xF0, 0x04);
         EncoderSetBits(0xC4, 0xC7, 0x18);
@@ -428,56 +421,56 @@ u32 ZKT_SetDisplayMode(u32 mode, u32 bitDepth)
         ZKT_OutCX25874(0xD2, 0x8C);
         ZKT_OutCX25874(0xD4, 0x59);
     } else {
-        GP2X_W16(0xC000091E, 0x9000);
-        GP2X_W16(0xC0000924, 0x8A80);
+        GP2X_W16(GP2X_VCLK_SOURCE, 0x9000);
+        GP2X_W16(GP2X_VCLK_DIVIDER, 0x8A80);
         if (g_ulGP2XModel == 257) {
-            GP2X_W16(0xC0002804, 4);
-            GP2X_W16(0xC0002806, 0);
-            GP2X_W16(0xC0002808, 0);
+            GP2X_W16(GP2X_DPC_TIMING_04, 4);
+            GP2X_W16(GP2X_DPC_TIMING_06, 0);
+            GP2X_W16(GP2X_DPC_TIMING_08, 0);
         } else {
-            GP2X_W16(0xC0002804, 1);
-            GP2X_W16(0xC0002806, 0xFFFF);
-            GP2X_W16(0xC0002808, 255);
+            GP2X_W16(GP2X_DPC_TIMING_04, 1);
+            GP2X_W16(GP2X_DPC_TIMING_06, 0xFFFF);
+            GP2X_W16(GP2X_DPC_TIMING_08, 255);
         }
-        GP2X_W16(0xC0002816, 319);
-        GP2X_W16(0xC000281A, (GP2X_R16(0xC000281A) & 0xFF00) | 0x1D);
-        GP2X_W16(0xC000281C, 1);
-        GP2X_W16(0xC000281E, 1);
-        GP2X_W16(0xC0002824, (GP2X_R16(0xC0002824) & 0xF00F) | 0x250);
-        GP2X_SET16(0xC000106E, 0x6);
-        GP2X_W16(0xC0002848, 16);
+        GP2X_W16(GP2X_DPC_LAST_COLUMN, 319);
+        GP2X_W16(GP2X_DPC_TIMING_1A, (GP2X_R16(GP2X_DPC_TIMING_1A) & 0xFF00) | 0x1D);
+        GP2X_W16(GP2X_DPC_TIMING_1C, 1);
+        GP2X_W16(GP2X_DPC_TIMING_1E, 1);
+        GP2X_W16(GP2X_DPC_TIMING_24, (GP2X_R16(GP2X_DPC_TIMING_24) & 0xF00F) | 0x250);
+        GP2X_SET16(GP2X_GPIOH_OUT, GP2X_PH_LCD);
+        GP2X_W16(GP2X_DPC_TIMING_48, 16);
         if (g_ulGP2XModel == 256) {
-            GP2X_SET16(0xC0001076, 0x800);
-            GP2X_SET16(0xC000106A, 0x8);
+            GP2X_SET16(GP2X_GPIOL_OUT, GP2X_PL_LCD);
+            GP2X_SET16(GP2X_GPIOF_OUT, GP2X_PF_LCD);
         }
     }
-    GP2X_W16(0xC0002818, bPAL ? 287 : (bTV ? 239 : 240));
+    GP2X_W16(GP2X_DPC_LAST_LINE, bPAL ? 287 : (bTV ? 239 : 240));
 
     // A frame-height source is shown as two fields.
     u32 e = hm <= 288 ? hm : hm / 2;
-    GP2X_W16(0xC000183A, (wm / bitDepth - 1) | (e / bitDepth - 1) << 8);
-    GP2X_W16(0xC0001824, e);
-    GP2X_W16(0xC000181E, e);
-    GP2X_W16(0xC0001826, wm - 1);
-    GP2X_W16(0xC0001820, wm - 1);
-    GP2X_W16(0xC0002892, wm);
-    GP2X_W16(0xC0003010, wm);
-    GP2X_W16(0xC0003014, e);
-    GP2X_W16(0xC000290C, bitDepth * wm * (hm <= 288 ? 1 : 2) / 8);
-    GP2X_W16(0xC000290E, 0);
-    GP2X_W16(0xC00028DA, code | 0x1AA);
-    GP2X_W16(0xC00028DC, 0);
-    GP2X_W16(0xC0002880, 0x1040);
-    GP2X_W16(0xC0002826, 624);
-    GP2X_W16(0xC0002846, 0);
-    GP2X_W16(0xC000280A, 0xFFFF);
-    GP2X_W16(0xC000280C, 0xFFFF);
-    GP2X_W16(0xC000280E, 0xFFFF);
+    GP2X_W16(GP2X_LINE_STEPS, (wm / bitDepth - 1) | (e / bitDepth - 1) << 8);
+    GP2X_W16(GP2X_LINE_HEIGHT2, e);
+    GP2X_W16(GP2X_LINE_HEIGHT1, e);
+    GP2X_W16(GP2X_LINE_WIDTH2, wm - 1);
+    GP2X_W16(GP2X_LINE_WIDTH1, wm - 1);
+    GP2X_W16(GP2X_YUVA_LINE_WIDTH, wm);
+    GP2X_W16(GP2X_OUT_WIDTH, wm);
+    GP2X_W16(GP2X_OUT_HEIGHT, e);
+    GP2X_W16(GP2X_RGB_LINE_WIDTH, bitDepth * wm * (hm <= 288 ? 1 : 2) / 8);
+    GP2X_W16(GP2X_RGB_FIELD1_ADDR, 0);
+    GP2X_W16(GP2X_RGB_CTRL, code | GP2X_RGB_CTRL_SETUP);
+    GP2X_W16(GP2X_RGB_BLEND, 0);
+    GP2X_W16(GP2X_OVL_CTRL, GP2X_OVL_NO_GAMMA | GP2X_OVL_REGION(5));
+    GP2X_W16(GP2X_DPC_TIMING_26, 624);
+    GP2X_W16(GP2X_DPC_SYNC, 0);
+    GP2X_W16(GP2X_DPC_TIMING_0A, 0xFFFF);
+    GP2X_W16(GP2X_DPC_TIMING_0C, 0xFFFF);
+    GP2X_W16(GP2X_DPC_TIMING_0E, 0xFFFF);
 
     g_ulDISPLAY_MODE = mode;
     g_nScreenSizeX = (s32)wm;
     g_nScreenSizeY = (s32)hm;
-    GP2X_SET16(0xC0002800, 1);
+    GP2X_SET16(GP2X_DPC_CTRL, GP2X_DPC_ON);
     return ZKT_OK;
 }
 
@@ -488,7 +481,7 @@ u32 ZKT_ModifyRGBbpp(u32 bitDepth)
         return ZKT_ERR_INVALID_ARG;
     g_nColorBitDepth = (s32)bitDepth;
     ProgramDepth((u32)g_nScreenSizeX, (u32)g_nScreenSizeY, bitDepth);
-    GP2X_PUT16(0xC00028DA, 0x600, code);
+    GP2X_PUT16(GP2X_RGB_CTRL, GP2X_RGB_DEPTH_MASK, code);
     return ZKT_OK;
 }
 
@@ -499,18 +492,18 @@ u32 ZKT_SetTvInterlace(u32 bInterlace)
     u32 bPAL = GP2X_IsPAL();
     ZKT_OutCX25874(0x6C, 0x42);
     if (bInterlace) {
-        u32 old = GP2X_R16(0xC0002800);
+        u32 old = GP2X_R16(GP2X_DPC_CTRL);
         if (!bPAL) {
-            GP2X_W16(0xC0002822, 0x3816);
-            GP2X_W16(0xC0002800, (old & 0x8801) | 0x3A8);
-            GP2X_W16(0xC0002820, 384);
-            GP2X_W16(0xC0002826, 624);
+            GP2X_W16(GP2X_DPC_TIMING_22, 0x3816);
+            GP2X_W16(GP2X_DPC_CTRL, (old & (GP2X_DPC_KEEP | GP2X_DPC_ON)) | GP2X_DPC_NTSC_SETUP);
+            GP2X_W16(GP2X_DPC_TIMING_20, 384);
+            GP2X_W16(GP2X_DPC_TIMING_26, 624);
             ZKT_OutCX25874(0x90, 6);
         } else {
-            GP2X_W16(0xC0002822, 0x3818);
-            GP2X_W16(0xC0002800, (old & 0x8801) | 0x3A8 | (old & 0x1000));
-            GP2X_W16(0xC0002820, 385);
-            GP2X_W16(0xC0002826, 624);
+            GP2X_W16(GP2X_DPC_TIMING_22, 0x3818);
+            GP2X_W16(GP2X_DPC_CTRL, (old & (GP2X_DPC_KEEP | GP2X_DPC_ON)) | GP2X_DPC_NTSC_SETUP | (old & GP2X_DPC_PAL));
+            GP2X_W16(GP2X_DPC_TIMING_20, 385);
+            GP2X_W16(GP2X_DPC_TIMING_26, 624);
             ZKT_OutCX25874(0x90, 0x38);
         }
     } else {
@@ -522,14 +515,14 @@ u32 ZKT_SetTvInterlace(u32 bInterlace)
         do {
             ZKT_InCX25874(6, &v);
         } while (v & 0xF);
-        GP2X_W16(0xC0002820, bPAL ? 0x1C1 : 0x1C0);
-        u32 old = GP2X_R16(0xC0002800);
-        GP2X_W16(0xC0002800, (old & ~0x77FEu) | (old & 0x1000) | 0x388);
-        GP2X_W16(0xC0002826, 624);
+        GP2X_W16(GP2X_DPC_TIMING_20, bPAL ? 0x1C1 : 0x1C0);
+        u32 old = GP2X_R16(GP2X_DPC_CTRL);
+        GP2X_W16(GP2X_DPC_CTRL, (old & ~0x77FEu) | (old & GP2X_DPC_PAL) | GP2X_DPC_PROGRESSIVE_SETUP);
+        GP2X_W16(GP2X_DPC_TIMING_26, 624);
         ZKT_DelayMS(bPAL ? 48 : 40);
         if (!bPAL) {
             ZKT_OutCX25874(0x90, 4);
-            GP2X_W16(0xC0002822, 0x3815);
+            GP2X_W16(GP2X_DPC_TIMING_22, 0x3815);
         } else {
             ZKT_OutCX25874(0x90, 0x37);
         }

@@ -8,23 +8,8 @@
 #define ZKT_LOWLEVELGP2X_H
 
 #include "lowlevel/gp2x/arm940/arm940.h"
+#include "lowlevel/gp2x/zkt_gp2xRegs.h"
 #include "lowlevel/zkt_lowLevel.h"
-
-// Physical windows.
-#define GP2X_REG_BASE 0xC0000000u
-#define GP2X_REG_SIZE 0x10000u
-#define GP2X_ACCEL_BASE 0xE0024000u
-#define GP2X_ACCEL_SIZE 0x200u
-#define GP2X_VIDEO_BASE 0x03800000u
-#define GP2X_VIDEO_SIZE 0x800000u
-#define GP2X_940_BASE 0x03000000u
-#define GP2X_940_SIZE 0x600000u
-#define GP2X_940_DATA 0x100000u // shared data area inside the second core's memory
-
-// The command queue's layout in the data area is in arm940/arm940.h.
-
-// Two-wire bus address of the television encoder.
-#define GP2X_CX25874_ADDR 0x8Au
 
 // What the back end needs from the system. The handheld's implementation
 // uses the memory device and the firmware's paths; the simulated chip

@@ -16,13 +16,14 @@ s32 g_nGP2XInputFd[4] = {-1, -1, -1, -1};
 
 u32 ZKT_GetGP2XInputState(u32 *pButtons)
 {
-    u32 c = GP2X_R16(0xC0001184);
-    u32 d = GP2X_R16(0xC0001186);
-    u32 m = GP2X_R16(0xC0001198);
+    u32 c = GP2X_R16(GP2X_GPIOC_LEVEL);
+    u32 d = GP2X_R16(GP2X_GPIOD_LEVEL);
+    u32 m = GP2X_R16(GP2X_GPIOM_LEVEL);
     // Inputs read low while pressed.
-    u32 levels = (m & 0xFF) | (c & 0xFF00) | ((d >> 6) & 3) << 16 | ((d >> 11) & 1) << 18;
+    u32 levels = (m & GP2X_PM_STICK) | (c & GP2X_PC_BUTTONS) | ((d >> GP2X_PD_VOLUME_SHIFT) & 3) << 16 |
+                 ((d >> GP2X_PD_STICK_SHIFT) & 1) << 18;
     u32 buttons = levels ^ 0x7FFFF;
-    if (!(c & 0x400) && !(c & 0x800))
+    if (!(c & GP2X_PC_SHOULDERS))
         buttons |= ZKT_BTN_EXIT;
     // The touch-screen model's pad has no diagonals and no stick push.
     if (g_ulGP2XModel >= 256)
@@ -119,29 +120,30 @@ u32 ZKT_GetBatteryLEDState()
 {
     if (g_ulGP2XModel == 256)
         return ZKT_ERR_NOT_AVAILABLE;
-    return (GP2X_R16(0xC000118E) & 0x10) ? ZKT_LED_OFF : ZKT_LED_ON;
+    return (GP2X_R16(GP2X_GPIOH_LEVEL) & GP2X_PH_LED) ? ZKT_LED_OFF : ZKT_LED_ON;
 }
 
 u32 ZKT_SetBatteryLEDState(u32 bOn)
 {
     if (g_ulGP2XModel == 256)
         return ZKT_ERR_NOT_AVAILABLE;
-    u32 levels = GP2X_R16(0xC000118E);
-    GP2X_W16(0xC000106E, bOn ? (levels & ~0x10u) : (levels | 0x10u));
+    u32 levels = GP2X_R16(GP2X_GPIOH_LEVEL);
+    GP2X_W16(GP2X_GPIOH_OUT, bOn ? (levels & ~GP2X_PH_LED) : (levels | GP2X_PH_LED));
     return ZKT_OK;
 }
 
 u32 ZKT_GetPowerState(u16 *pLevel)
 {
-    *pLevel = GP2X_R16(0xC0004674) & 0x3FF;
+    *pLevel = GP2X_R16(GP2X_BATTERY) & GP2X_BATTERY_MASK;
     return ZKT_OK;
 }
 
 u32 ZKT_GetCPUClock(u32 *pMHz)
 {
-    u32 pll = GP2X_R16(0xC0000912);
-    u32 m = (pll >> 8) & 0xFF, p = (pll >> 2) & 0x3F, s = pll & 3;
-    u32 div = GP2X_R16(0xC000091C) & 7;
+    u32 pll = GP2X_R16(GP2X_PLL_VALUE);
+    u32 m = (pll >> GP2X_PLL_M_SHIFT) & GP2X_PLL_M_MASK, p = (pll >> GP2X_PLL_P_SHIFT) & GP2X_PLL_P_MASK;
+    u32 s = pll & GP2X_PLL_S_MASK;
+    u32 div = GP2X_R16(GP2X_CPU_DIVIDER) & GP2X_CPU_DIVIDER_MASK;
     // 7.3728 MHz crystal; the result is in units of 100 Hz.
     u32 clock = (((m * 9 + 72) << 13) / ((p + 2) << s)) / (div + 1);
     *pMHz = clock / 10000;
@@ -150,16 +152,16 @@ u32 ZKT_GetCPUClock(u32 *pMHz)
 
 u32 ZKT_SetCPUClock(u32 mhz)
 {
-    GP2X_W16(0xC0000910, (mhz * 30000 / 73728) * 256 - 2044);
-    GP2X_W16(0xC000091C, GP2X_R16(0xC000091C) & 0xFE3C);
+    GP2X_W16(GP2X_PLL_SET, (mhz * 30000 / 73728) * 256 - 2044);
+    GP2X_W16(GP2X_CPU_DIVIDER, GP2X_R16(GP2X_CPU_DIVIDER) & GP2X_CPU_DIVIDER_KEEP);
     return ZKT_OK;
 }
 
 u32 ZKT_GetSDState()
 {
-    if (GP2X_R16(0xC0001190) & 0x4000)
+    if (GP2X_R16(GP2X_GPIOI_LEVEL) & GP2X_PI_NO_SD)
         return ZKT_NO_DEVICE;
-    return (GP2X_R16(0xC0001186) & 0x4) ? ZKT_SD_SWITCH : ZKT_NO_EVENT;
+    return (GP2X_R16(GP2X_GPIOD_LEVEL) & GP2X_PD_SD_SWITCH) ? ZKT_SD_SWITCH : ZKT_NO_EVENT;
 }
 
 u32 ZKT_SaveOnDisk(u32, const char *)
@@ -183,11 +185,8 @@ u32 ZKT_WriteMemRegister(u32 offset, u16 value)
 
 // GPIO port B: bit 0 clock, bit 1 data. A line is driven low by making
 // its pin an output at 0 and released (pulled high) by making it an input.
-#define I2C_FUNC 0xC0001022u
-#define I2C_OUT 0xC0001062u
-#define I2C_LEVEL 0xC0001182u
-#define I2C_SCL 1u
-#define I2C_SDA 2u
+constexpr u32 I2C_FUNC = GP2X_GPIOB_FUNC, I2C_OUT = GP2X_GPIOB_OUT, I2C_LEVEL = GP2X_GPIOB_LEVEL;
+constexpr u32 I2C_SCL = GP2X_PB_SCL, I2C_SDA = GP2X_PB_SDA;
 
 static void BusDelay()
 {

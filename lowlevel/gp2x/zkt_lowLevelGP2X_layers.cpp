@@ -11,10 +11,10 @@
 
 u32 ZKT_SetPalette(u16 first, const u32 *colors, u16 count)
 {
-    GP2X_W16(0xC0002958, (u32)first * 2);
+    GP2X_W16(GP2X_RGB_PAL_INDEX, (u32)first * 2);
     for (u32 i = 0; i < count; i++) {
-        GP2X_W16(0xC000295A, colors[i] & 0xFFFF);
-        GP2X_W16(0xC000295A, colors[i] >> 16);
+        GP2X_W16(GP2X_RGB_PAL_DATA, colors[i] & 0xFFFF);
+        GP2X_W16(GP2X_RGB_PAL_DATA, colors[i] >> 16);
     }
     return ZKT_OK;
 }
@@ -33,17 +33,17 @@ u32 ZKT_SetRGBStartAddress(u32 offset)
         default: b += 3 * w; break;
         }
     }
-    GP2X_W16(0xC000290E, b & 0xFFFF);
-    GP2X_W16(0xC0002910, b >> 16);
-    GP2X_W16(0xC0002912, a & 0xFFFF);
-    GP2X_W16(0xC0002914, a >> 16);
+    GP2X_W16(GP2X_RGB_FIELD1_ADDR, b & 0xFFFF);
+    GP2X_W16(GP2X_RGB_FIELD1_ADDR + 2, b >> 16);
+    GP2X_W16(GP2X_RGB_FIELD2_ADDR, a & 0xFFFF);
+    GP2X_W16(GP2X_RGB_FIELD2_ADDR + 2, a >> 16);
     return ZKT_OK;
 }
 
 u32 ZKT_SetRGBRegionColorKey(u32 color)
 {
-    GP2X_W16(0xC0002902, color & 0xFFFF);
-    GP2X_W16(0xC0002904, color >> 16);
+    GP2X_W16(GP2X_RGB_KEY_LO, color & 0xFFFF);
+    GP2X_W16(GP2X_RGB_KEY_HI, color >> 16);
     return ZKT_OK;
 }
 
@@ -51,15 +51,15 @@ u32 ZKT_SetRGBRegionOperation(u32 region, u32 bEnable, u32 bShow, u16 blendMode,
                               u16 startY, u16 endX, u16 endY)
 {
     u32 r = region - 1;
-    GP2X_PUT16(0xC0002880, 1u << (region + 1), bEnable ? ~0u : 0u);
-    GP2X_PUT16(0xC00028DA, 1u << (2 * r), bShow ? ~0u : 0u);
-    GP2X_PUT16(0xC00028DC, 3u << (2 * r), (u32)blendMode << (2 * r));
+    GP2X_PUT16(GP2X_OVL_CTRL, GP2X_OVL_REGION(region), bEnable ? ~0u : 0u);
+    GP2X_PUT16(GP2X_RGB_CTRL, 1u << (2 * r), bShow ? ~0u : 0u);
+    GP2X_PUT16(GP2X_RGB_BLEND, 3u << (2 * r), (u32)blendMode << (2 * r));
     if (region <= 3)
-        GP2X_PUT16(0xC00028DE, 15u << (4 * r), (u32)alpha << (4 * r));
+        GP2X_PUT16(GP2X_RGB_ALPHA_123, 15u << (4 * r), (u32)alpha << (4 * r));
     else
-        GP2X_PUT16(0xC00028E0, 15u << (4 * (region - 4)), (u32)alpha << (4 * (region - 4)));
+        GP2X_PUT16(GP2X_RGB_ALPHA_45, 15u << (4 * (region - 4)), (u32)alpha << (4 * (region - 4)));
     if (region <= 4) {
-        u32 base = 0xC00028E2 + 8 * r;
+        u32 base = GP2X_RGB_REGION1 + 8 * r; // x0, x1, y0, y1
         GP2X_W16(base, startX);
         GP2X_W16(base + 2, endX);
         GP2X_W16(base + 4, startY);
@@ -73,39 +73,40 @@ u32 ZKT_SetRGBRegionOperation(u32 region, u32 bEnable, u32 bShow, u16 blendMode,
 u32 ZKT_SetCursorParams(u32 bEnable, u16 size, u32 color1, u32 color0, u32 bitmapOffset)
 {
     if (!bEnable) {
-        GP2X_CLR16(0xC0002880, 0x200);
+        GP2X_CLR16(GP2X_OVL_CTRL, GP2X_OVL_CURSOR);
         return ZKT_OK;
     }
-    GP2X_W16(0xC000291E, size | (color1 >> 28) << 8 | (color0 >> 28) << 12);
-    GP2X_W16(0xC0002924, color0 & 0xFFFF);
-    GP2X_W16(0xC0002926, color0 >> 16);
-    GP2X_W16(0xC0002928, color1 & 0xFFFF);
-    GP2X_W16(0xC000292A, color1 >> 16);
-    GP2X_W32(0xC000292C, GP2X_Phys(bitmapOffset) + (u32)size * size / 4);
-    GP2X_W32(0xC0002930, GP2X_Phys(bitmapOffset));
-    GP2X_SET16(0xC0002880, 0x200);
+    GP2X_W16(GP2X_CURSOR_CTRL,
+             size | (color1 >> 28) << GP2X_CURSOR_ALPHA1_SHIFT | (color0 >> 28) << GP2X_CURSOR_ALPHA0_SHIFT);
+    GP2X_W16(GP2X_CURSOR_COLOUR0, color0 & 0xFFFF);
+    GP2X_W16(GP2X_CURSOR_COLOUR0 + 2, color0 >> 16);
+    GP2X_W16(GP2X_CURSOR_COLOUR1, color1 & 0xFFFF);
+    GP2X_W16(GP2X_CURSOR_COLOUR1 + 2, color1 >> 16);
+    GP2X_W32(GP2X_CURSOR_ADDR2, GP2X_Phys(bitmapOffset) + (u32)size * size / 4);
+    GP2X_W32(GP2X_CURSOR_ADDR1, GP2X_Phys(bitmapOffset));
+    GP2X_SET16(GP2X_OVL_CTRL, GP2X_OVL_CURSOR);
     return ZKT_OK;
 }
 
 u32 ZKT_MoveCursor(u16 x, u16 y)
 {
-    GP2X_W16(0xC0002920, x);
-    GP2X_W16(0xC0002922, y);
+    GP2X_W16(GP2X_CURSOR_X, x);
+    GP2X_W16(GP2X_CURSOR_Y, y);
     return ZKT_OK;
 }
 
 u32 ZKT_EnableGamma(u32 bEnable)
 {
-    GP2X_PUT16(0xC0002880, 0x1000, bEnable ? 0u : ~0u);
+    GP2X_PUT16(GP2X_OVL_CTRL, GP2X_OVL_NO_GAMMA, bEnable ? 0u : ~0u);
     return ZKT_OK;
 }
 
 u32 ZKT_SetGamma(u16 first, const u32 *table, u16 count)
 {
-    GP2X_W16(0xC000295C, (u32)first * 2);
+    GP2X_W16(GP2X_GAMMA_INDEX, (u32)first * 2);
     for (u32 i = 0; i < count; i++) {
-        GP2X_W16(0xC000295E, table[i] & 0xFFFF);
-        GP2X_W16(0xC000295E, table[i] >> 16);
+        GP2X_W16(GP2X_GAMMA_DATA, table[i] & 0xFFFF);
+        GP2X_W16(GP2X_GAMMA_DATA, table[i] >> 16);
     }
     return ZKT_OK;
 }
@@ -116,20 +117,20 @@ u32 ZKT_SetYUVVideoPlane(u32 bPlaneA, u32 bEnable, u16 startX, u16 startY, u16 e
                          u16 splitY, u16 lineWidth, u32 topOffset, u32 topMirrorH, u32 topMirrorV,
                          u32 bottomOffset, u32 bottomMirrorH, u32 bottomMirrorV)
 {
-    u32 enableBit = bPlaneA ? 1u : 2u;
+    u32 enableBit = bPlaneA ? GP2X_OVL_YUVA : GP2X_OVL_YUVB;
     if (!bEnable) {
-        GP2X_CLR16(0xC0002880, enableBit);
+        GP2X_CLR16(GP2X_OVL_CTRL, enableBit);
         return ZKT_OK;
     }
-    u32 d = bPlaneA ? 0 : 0x2A;
+    u32 d = bPlaneA ? 0 : GP2X_YUV_B;
     u32 width = GP2X_IsTV() ? 2u * lineWidth : lineWidth;
-    GP2X_W16(0xC0002892 + d, width);
-    GP2X_W16(0xC0002894 + d, width);
-    GP2X_W16(0xC0002896 + d, startX);
-    GP2X_W16(0xC0002898 + d, endX);
-    GP2X_W16(0xC000289A + d, startY);
-    GP2X_W16(0xC000289C + d, splitY);
-    GP2X_W16(0xC000289E + d, bottomEndY);
+    GP2X_W16(GP2X_YUVA_LINE_WIDTH + d, width);
+    GP2X_W16(GP2X_YUVA_LINE_WIDTH2 + d, width);
+    GP2X_W16(GP2X_YUVA_START_X + d, startX);
+    GP2X_W16(GP2X_YUVA_END_X + d, endX);
+    GP2X_W16(GP2X_YUVA_START_Y + d, startY);
+    GP2X_W16(GP2X_YUVA_SPLIT_Y + d, splitY);
+    GP2X_W16(GP2X_YUVA_END_Y + d, bottomEndY);
 
     // On a television the two fields start one source line apart.
     u32 line = 2u * lineWidth;
@@ -146,43 +147,44 @@ u32 ZKT_SetYUVVideoPlane(u32 bPlaneA, u32 bEnable, u16 startX, u16 startY, u16 e
         GP2X_W16(reg + 4, second & 0xFFFF);
         GP2X_W16(reg + 6, second >> 16);
     };
-    regionAddresses(0xC00028A0 + d, topOffset, topMirrorV);
-    regionAddresses(0xC00028A8 + d, bottomOffset, bottomMirrorV);
+    regionAddresses(GP2X_YUVA_TOP_ADDR + d, topOffset, topMirrorV);
+    regionAddresses(GP2X_YUVA_BOTTOM_ADDR + d, bottomOffset, bottomMirrorV);
 
-    u32 mirror = (topMirrorH ? 8u : 0u) | (topMirrorV ? 4u : 0u) | (bottomMirrorH ? 2u : 0u) |
-                 (bottomMirrorV ? 1u : 0u) | (splitY != bottomEndY ? 0x10u : 0u);
-    u32 shift = bPlaneA ? 0 : 5;
-    GP2X_PUT16(0xC0002882, 0x1Fu << shift, mirror << shift);
-    GP2X_SET16(0xC0002880, enableBit);
+    u32 mirror = (topMirrorH ? GP2X_YUV_TOP_H : 0u) | (topMirrorV ? GP2X_YUV_TOP_V : 0u) |
+                 (bottomMirrorH ? GP2X_YUV_BOTTOM_H : 0u) | (bottomMirrorV ? GP2X_YUV_BOTTOM_V : 0u) |
+                 (splitY != bottomEndY ? GP2X_YUV_BOTTOM_ON : 0u);
+    u32 shift = bPlaneA ? 0 : GP2X_YUV_B_MIRROR_SHIFT;
+    GP2X_PUT16(GP2X_YUV_MIRROR, GP2X_YUV_MIRROR_MASK << shift, mirror << shift);
+    GP2X_SET16(GP2X_OVL_CTRL, enableBit);
     return ZKT_OK;
 }
 
 u32 ZKT_SetYUVVideoPlaneScaler(u32 bPlaneA, u32 bTop, u16 hScale, u16 vScale)
 {
-    u32 d = bPlaneA ? 0 : 0x2A;
-    u32 width = GP2X_R16(0xC0002892 + d);
+    u32 d = bPlaneA ? 0 : GP2X_YUV_B;
+    u32 width = GP2X_R16(GP2X_YUVA_LINE_WIDTH + d);
     u32 v = (u32)vScale * width;
-    GP2X_W16((bTop ? 0xC0002886 : 0xC0002888) + d, hScale);
-    GP2X_W16((bTop ? 0xC000288A : 0xC000288E) + d, (v >> 10) & 0xFFFF);
-    GP2X_W16((bTop ? 0xC000288C : 0xC0002890) + d, v >> 26);
+    GP2X_W16((bTop ? GP2X_YUVA_TOP_HSCALE : GP2X_YUVA_BOTTOM_HSCALE) + d, hScale);
+    GP2X_W16((bTop ? GP2X_YUVA_TOP_VSCALE_LO : GP2X_YUVA_BOTTOM_VSCALE_LO) + d, (v >> 10) & 0xFFFF);
+    GP2X_W16((bTop ? GP2X_YUVA_TOP_VSCALE_HI : GP2X_YUVA_BOTTOM_VSCALE_HI) + d, v >> 26);
     return ZKT_OK;
 }
 
 u32 ZKT_SetYUVVideoPlanePriority(u32 bFirstOnTop)
 {
-    GP2X_PUT16(0xC0002884, 0x400, bFirstOnTop ? 0u : ~0u);
+    GP2X_PUT16(GP2X_YUV_PRIORITY, GP2X_YUV_B_ON_TOP, bFirstOnTop ? 0u : ~0u);
     return ZKT_OK;
 }
 
 u32 ZKT_SetYUVBrightness(s8 brightness)
 {
-    GP2X_PUT16(0xC0002934, 0xFF, (u8)brightness);
+    GP2X_PUT16(GP2X_YUV_EFFECT, GP2X_YUV_BRIGHTNESS_MASK, (u8)brightness);
     return ZKT_OK;
 }
 
 u32 ZKT_SetYUVContrast(u8 contrast)
 {
-    GP2X_PUT16(0xC0002934, 0x700, (u32)contrast << 8);
+    GP2X_PUT16(GP2X_YUV_EFFECT, GP2X_YUV_CONTRAST_MASK, (u32)contrast << GP2X_YUV_CONTRAST_SHIFT);
     return ZKT_OK;
 }
 
@@ -191,8 +193,8 @@ u32 ZKT_SetYUVSaturationAndHUE(u32 quadrant, u8 saturation, u8 hue)
     s8 cbA, cbB, crA, crB;
     ZKT_CalcYUVHueMatrix(saturation, hue, &cbA, &cbB, &crA, &crB);
     u32 k = quadrant & 3;
-    GP2X_W16(0xC0002936 + 4 * k, (u32)(u8)cbA << 8 | (u8)cbB);
-    GP2X_W16(0xC0002938 + 4 * k, (u32)(u8)crA << 8 | (u8)crB);
+    GP2X_W16(GP2X_HUE_CB + 4 * k, (u32)(u8)cbA << 8 | (u8)cbB);
+    GP2X_W16(GP2X_HUE_CR + 4 * k, (u32)(u8)crA << 8 | (u8)crB);
     return ZKT_OK;
 }
 
@@ -200,11 +202,11 @@ u32 ZKT_SetYUVSaturationAndHUE(u32 quadrant, u8 saturation, u8 hue)
 
 u32 ZKT_SetOSDPalette(u16 first, const u32 *colors, u16 count)
 {
-    GP2X_W16(0xC0002954, (u32)first * 2);
+    GP2X_W16(GP2X_OSD_PAL_INDEX, (u32)first * 2);
     for (u32 i = 0; i < count; i++) {
         u32 e = colors[i];
-        GP2X_W16(0xC0002956, e & 0xFFFF);
-        GP2X_W16(0xC0002956, (e >> 28) << 8 | ((e >> 16) & 0xFF));
+        GP2X_W16(GP2X_OSD_PAL_DATA, e & 0xFFFF);
+        GP2X_W16(GP2X_OSD_PAL_DATA, (e >> 28) << 8 | ((e >> 16) & 0xFF));
     }
     return ZKT_OK;
 }
@@ -212,15 +214,15 @@ u32 ZKT_SetOSDPalette(u16 first, const u32 *colors, u16 count)
 u32 ZKT_SetOSDPlane(u32 bEnable, u32 evenFieldHeaderOffset, u32 oddFieldHeaderOffset)
 {
     if (!bEnable) {
-        GP2X_CLR16(0xC0002880, 0x80);
+        GP2X_CLR16(GP2X_OVL_CTRL, GP2X_OVL_OSD);
         return ZKT_OK;
     }
     u32 odd = GP2X_Phys(oddFieldHeaderOffset), even = GP2X_Phys(evenFieldHeaderOffset);
-    GP2X_W16(0xC0002916, odd & 0xFFFF);
-    GP2X_W16(0xC0002918, odd >> 16);
-    GP2X_W16(0xC000291A, even & 0xFFFF);
-    GP2X_W16(0xC000291C, even >> 16);
-    GP2X_SET16(0xC0002880, 0x80);
+    GP2X_W16(GP2X_OSD_ODD_ADDR, odd & 0xFFFF);
+    GP2X_W16(GP2X_OSD_ODD_ADDR + 2, odd >> 16);
+    GP2X_W16(GP2X_OSD_EVEN_ADDR, even & 0xFFFF);
+    GP2X_W16(GP2X_OSD_EVEN_ADDR + 2, even >> 16);
+    GP2X_SET16(GP2X_OVL_CTRL, GP2X_OVL_OSD);
     return ZKT_OK;
 }
 
@@ -228,24 +230,24 @@ u32 ZKT_SetSPUColor(u16 index, u32 color)
 {
     if (index >= 16)
         return ZKT_ERR_INVALID_ARG; // the next registers are not colours
-    GP2X_W16(0xC0002980 + 4u * index, (color >> 24) << 8 | ((color >> 8) & 0xFF));
-    GP2X_W16(0xC0002982 + 4u * index, color & 0xFF);
+    GP2X_W16(GP2X_SPU_COLOUR + 4u * index, (color >> 24) << 8 | ((color >> 8) & 0xFF));
+    GP2X_W16(GP2X_SPU_COLOUR + 2 + 4u * index, color & 0xFF);
     return ZKT_OK;
 }
 
 u32 ZKT_SetSPUPlane(u32 bEnable, u32 bOnTopOfOSD, u32 bHighlight, u32 baseCmdOffset, u32 highlightOffset)
 {
     if (!bEnable) {
-        GP2X_W16(0xC0002974, 0);
-        GP2X_CLR16(0xC0002880, 0x100);
+        GP2X_W16(GP2X_SPU_CTRL, GP2X_SPU_OFF);
+        GP2X_CLR16(GP2X_OVL_CTRL, GP2X_OVL_SPU);
         return ZKT_OK;
     }
-    GP2X_W16(0xC0002976, 0);
-    GP2X_W32(0xC0002978, GP2X_Phys(baseCmdOffset));
-    GP2X_W32(0xC000297C, GP2X_Phys(highlightOffset));
-    GP2X_PUT16(0xC0002880, 0x800, bOnTopOfOSD ? 0u : ~0u);
-    GP2X_W16(0xC0002974, bHighlight ? 7 : 3);
-    GP2X_SET16(0xC0002880, 0x100);
+    GP2X_W16(GP2X_SPU_CTRL2, 0);
+    GP2X_W32(GP2X_SPU_CMD_ADDR, GP2X_Phys(baseCmdOffset));
+    GP2X_W32(GP2X_SPU_HL_ADDR, GP2X_Phys(highlightOffset));
+    GP2X_PUT16(GP2X_OVL_CTRL, GP2X_OVL_SPU_BELOW_OSD, bOnTopOfOSD ? 0u : ~0u);
+    GP2X_W16(GP2X_SPU_CTRL, bHighlight ? GP2X_SPU_ON_HIGHLIGHT : GP2X_SPU_ON);
+    GP2X_SET16(GP2X_OVL_CTRL, GP2X_OVL_SPU);
     return ZKT_OK;
 }
 
@@ -305,20 +307,20 @@ u32 ZKT_HwBitBlt(u32 dstOffset, u32 dstPitch, u16 width, u16 height, u32 srcOffs
     if (rop == 0 || rop == 5 || rop == 10 || rop == 15)
         e &= ~0x80u; // the source is not read
 
-    while (GP2X_AR32(0x34) & 1) {
+    while (GP2X_AR32(GP2X_BLT_RUN) & GP2X_ACCEL_BUSY) {
     }
-    GP2X_AW32(0x00, g + (dstOffset & 3) * 8);
-    GP2X_AW32(0x04, GP2X_Phys(dstOffset));
-    GP2X_AW32(0x08, f ? dstPitch * 2 : dstPitch);
-    GP2X_AW32(0x0C, e);
-    GP2X_AW32(0x10, GP2X_Phys(srcOffset));
-    GP2X_AW32(0x14, srcPitch);
-    GP2X_AW32(0x18, fgColor);
-    GP2X_AW32(0x1C, bgColor);
-    GP2X_AW32(0x20, 0);
-    GP2X_AW32(0x2C, (u32)height << 16 | width);
-    GP2X_AW32(0x30, (rop & 0xFF) | 0x300 | (flags >= 0x400 ? 0x800u : 0u));
-    GP2X_AW32(0x34, GP2X_AR32(0x34) | 1);
+    GP2X_AW32(GP2X_BLT_DST_CTRL, g + (dstOffset & 3) * 8);
+    GP2X_AW32(GP2X_BLT_DST_ADDR, GP2X_Phys(dstOffset));
+    GP2X_AW32(GP2X_BLT_DST_PITCH, f ? dstPitch * 2 : dstPitch);
+    GP2X_AW32(GP2X_BLT_SRC_CTRL, e);
+    GP2X_AW32(GP2X_BLT_SRC_ADDR, GP2X_Phys(srcOffset));
+    GP2X_AW32(GP2X_BLT_SRC_PITCH, srcPitch);
+    GP2X_AW32(GP2X_BLT_FG, fgColor);
+    GP2X_AW32(GP2X_BLT_BG, bgColor);
+    GP2X_AW32(GP2X_BLT_KEY, 0);
+    GP2X_AW32(GP2X_BLT_SIZE, (u32)height << 16 | width);
+    GP2X_AW32(GP2X_BLT_CTRL, (rop & 0xFF) | 0x300 | (flags >= 0x400 ? 0x800u : 0u));
+    GP2X_AW32(GP2X_BLT_RUN, GP2X_AR32(GP2X_BLT_RUN) | GP2X_ACCEL_BUSY);
     return ZKT_OK;
 }
 
@@ -331,8 +333,8 @@ u32 ZKT_HwBitBltSemiFix(u32 dstOffset, u32 dstPitch, u16 width, u16 height, u32 
 
 u32 ZKT_WaitHwBlitter(u32 bRotator)
 {
-    u32 reg = bRotator ? 0x100 : 0x34;
-    while (GP2X_AR32(reg) & 1) {
+    u32 reg = bRotator ? GP2X_ROT_CTRL : GP2X_BLT_RUN;
+    while (GP2X_AR32(reg) & GP2X_ACCEL_BUSY) {
     }
     return ZKT_OK;
 }
@@ -350,15 +352,15 @@ u32 ZKT_HwBitBltRotate(u32 dstOffset, u32 dstPitch, u16 width, u16 height, u32 s
         l = g * (height - 1u) + bpp * (width - 1u);
     else if (angle == 3)
         l = bpp * (width - 1u);
-    while (GP2X_AR32(0x100) & 1) {
+    while (GP2X_AR32(GP2X_ROT_CTRL) & GP2X_ACCEL_BUSY) {
     }
-    GP2X_AW32(0x104, g);
-    GP2X_AW32(0x108, dstPitch * bpp);
-    GP2X_AW32(0x10C, (u32)height << 16 | width);
-    GP2X_AW32(0x110, GP2X_Phys(srcOffset) + l);
-    GP2X_AW32(0x114, GP2X_Phys(dstOffset));
-    GP2X_AW32(0x100, ((mode << 3) & 0x1F) | (bpp - 1) * 2);
-    GP2X_AW32(0x100, GP2X_AR32(0x100) | 1);
+    GP2X_AW32(GP2X_ROT_SRC_PITCH, g);
+    GP2X_AW32(GP2X_ROT_DST_PITCH, dstPitch * bpp);
+    GP2X_AW32(GP2X_ROT_SIZE, (u32)height << 16 | width);
+    GP2X_AW32(GP2X_ROT_SRC_ADDR, GP2X_Phys(srcOffset) + l);
+    GP2X_AW32(GP2X_ROT_DST_ADDR, GP2X_Phys(dstOffset));
+    GP2X_AW32(GP2X_ROT_CTRL, ((mode << 3) & 0x1F) | (bpp - 1) * 2);
+    GP2X_AW32(GP2X_ROT_CTRL, GP2X_AR32(GP2X_ROT_CTRL) | GP2X_ACCEL_BUSY);
     return ZKT_OK;
 }
 
@@ -371,12 +373,12 @@ static u32 *QueueHeader()
 
 u32 ZKT_DualCoreStart()
 {
-    GP2X_W16(0xC0003B48, 0x83);
-    GP2X_W16(0xC0003B40, 0);
-    GP2X_W16(0xC0003B42, 0);
-    GP2X_W16(0xC0003B44, 0xFFFF);
-    GP2X_W16(0xC0003B46, 0xFFFF);
-    GP2X_SET16(0xC0000904, 1);
+    GP2X_W16(GP2X_940_CTRL, GP2X_940_RESET);
+    GP2X_W16(GP2X_940_IRQ_ENABLE1, 0);
+    GP2X_W16(GP2X_940_IRQ_ENABLE2, 0);
+    GP2X_W16(GP2X_940_IRQ_PENDING1, 0xFFFF);
+    GP2X_W16(GP2X_940_IRQ_PENDING2, 0xFFFF);
+    GP2X_SET16(GP2X_CLK_ENABLE, GP2X_CLK_940);
     std::memcpy(g_pGP2X_940_MEM, g_ulGP2X_940_IMAGE, sizeof g_ulGP2X_940_IMAGE);
 
     // The core is held in reset: nobody else touches the queue now.
@@ -393,20 +395,20 @@ u32 ZKT_DualCoreStart()
     h[ARM940_HDR_WBUF] = (u32)(uintptr_t)(g_pGP2X_DUALCORE_MEM + ARM940_SLOTS);
     h[ARM940_HDR_RBUF] = GP2X_940_DATA + ARM940_SLOTS;
     ARM940_ResetLock(g_pGP2X_DUALCORE_MEM);
-    GP2X_W16(0xC0003B48, 3);
+    GP2X_W16(GP2X_940_CTRL, GP2X_940_RUN);
     return ZKT_OK;
 }
 
 u32 ZKT_DualCoreStop()
 {
-    GP2X_W16(0xC0003B48, 0x83);
-    GP2X_SET16(0xC0000904, 1);
+    GP2X_W16(GP2X_940_CTRL, GP2X_940_RESET);
+    GP2X_SET16(GP2X_CLK_ENABLE, GP2X_CLK_940);
     return ZKT_OK;
 }
 
 u32 ZKT_DualCorePause(u32 bPause)
 {
-    GP2X_PUT16(0xC0000904, 1, bPause ? 0u : ~0u);
+    GP2X_PUT16(GP2X_CLK_ENABLE, GP2X_CLK_940, bPause ? 0u : ~0u);
     return ZKT_OK;
 }
 
