@@ -15,11 +15,12 @@
 #include <vector>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
+#include "lowlevel/gp2x/zkt_gp2xRegs.h"
 #include "scene.h"
 
 namespace {
 
-const u32 BASE = 0x03800000; // video memory, as the chip addresses it
+const u32 BASE = GP2X_VIDEO_BASE; // video memory, as the chip addresses it
 
 struct Snap {
     SNAP_HEADER h;
@@ -137,19 +138,19 @@ void Decode(Snap &s)
     u8 *video = g_GP2X_VIDEO_BASE_PTR;
 
     // RGB layer.
-    g_ulRGBVideoMemOffset = Off(R32(s, 0xC0002912));
+    g_ulRGBVideoMemOffset = Off(R32(s, GP2X_RGB_FIELD2_ADDR));
     std::memset(g_ulRGBColorTable, 0, sizeof g_ulRGBColorTable);
-    ReplayPorts(s, 0xC0002958, [](u32 half, u32 v) { SetHalf(g_ulRGBColorTable, half, v); });
-    g_ulRegionColorKey = R32(s, 0xC0002902);
+    ReplayPorts(s, GP2X_RGB_PAL_INDEX, [](u32 half, u32 v) { SetHalf(g_ulRGBColorTable, half, v); });
+    g_ulRegionColorKey = R32(s, GP2X_RGB_KEY_LO);
     for (u32 r = 1; r <= 5; r++) {
         RGBLayerRegion &g = g_RGBLayerRegion[r - 1];
-        g.bEnable = Bit(s, 0xC0002880, r + 1);
-        g.bShow = Bit(s, 0xC00028DA, 2 * (r - 1));
-        g.usBlendMode = (u16)((R16(s, 0xC00028DC) >> (2 * (r - 1))) & 3);
-        u32 alphas = r <= 3 ? R16(s, 0xC00028DE) >> (4 * (r - 1)) : R16(s, 0xC00028E0) >> (4 * (r - 4));
+        g.bEnable = Bit(s, GP2X_OVL_CTRL, r + 1);
+        g.bShow = Bit(s, GP2X_RGB_CTRL, 2 * (r - 1));
+        g.usBlendMode = (u16)((R16(s, GP2X_RGB_BLEND) >> (2 * (r - 1))) & 3);
+        u32 alphas = r <= 3 ? R16(s, GP2X_RGB_ALPHA_123) >> (4 * (r - 1)) : R16(s, GP2X_RGB_ALPHA_45) >> (4 * (r - 4));
         g.usAlpha = (u16)(alphas & 15);
         if (r <= 4) {
-            u32 a = 0xC00028E2 + 8 * (r - 1);
+            u32 a = GP2X_RGB_REGION1 + 8 * (r - 1);
             g.usStartX = (u16)R16(s, a);
             g.usEndX = (u16)R16(s, a + 2);
             g.usStartY = (u16)R16(s, a + 4);
@@ -164,36 +165,36 @@ void Decode(Snap &s)
     for (u32 p = 0; p < 2; p++) {
         u32 o = p ? 0x2A : 0;
         YUVPlane &y = g_YUVPlane[p];
-        y.bEnable = Bit(s, 0xC0002880, p);
+        y.bEnable = Bit(s, GP2X_OVL_CTRL, p);
         // A television scans fields: the line width register spans two
         // source lines, and each region has one start address per field,
         // the unmirrored first field one line further in.
-        u32 widthReg = R16(s, 0xC0002892 + o);
+        u32 widthReg = R16(s, GP2X_YUVA_LINE_WIDTH + o);
         y.usLineWidth = (u16)(tv ? widthReg / 2 : widthReg);
-        y.usStartX = (u16)R16(s, 0xC0002896 + o);
-        y.usEndX = (u16)R16(s, 0xC0002898 + o);
-        y.usStartY = (u16)R16(s, 0xC000289A + o);
-        y.usSplitY = (u16)R16(s, 0xC000289C + o);
-        y.usBottomEndY = (u16)R16(s, 0xC000289E + o);
-        u32 m = R16(s, 0xC0002882) >> (p ? 5 : 0);
+        y.usStartX = (u16)R16(s, GP2X_YUVA_START_X + o);
+        y.usEndX = (u16)R16(s, GP2X_YUVA_END_X + o);
+        y.usStartY = (u16)R16(s, GP2X_YUVA_START_Y + o);
+        y.usSplitY = (u16)R16(s, GP2X_YUVA_SPLIT_Y + o);
+        y.usBottomEndY = (u16)R16(s, GP2X_YUVA_END_Y + o);
+        u32 m = R16(s, GP2X_YUV_MIRROR) >> (p ? 5 : 0);
         y.bTopMirrorH = (m >> 3) & 1;
         y.bTopMirrorV = (m >> 2) & 1;
         y.bBottomMirrorH = (m >> 1) & 1;
         y.bBottomMirrorV = m & 1;
-        y.ulTopOffset = Off(R32(s, (y.bTopMirrorV ? 0xC00028A0 : 0xC00028A4) + o));
-        y.ulBottomOffset = Off(R32(s, (y.bBottomMirrorV ? 0xC00028A8 : 0xC00028AC) + o));
+        y.ulTopOffset = Off(R32(s, (y.bTopMirrorV ? GP2X_YUVA_TOP_ADDR : GP2X_YUVA_TOP_ADDR + 4) + o));
+        y.ulBottomOffset = Off(R32(s, (y.bBottomMirrorV ? GP2X_YUVA_BOTTOM_ADDR : GP2X_YUVA_BOTTOM_ADDR + 4) + o));
         for (u32 top = 0; top < 2; top++) {
             YUVScaler &sc = g_YUVScaler[p * 2 + (top ? 0 : 1)];
-            sc.usHScale = (u16)R16(s, (top ? 0xC0002886 : 0xC0002888) + o);
-            sc.usVScale = top ? VScale(s, 0xC000288A + o, 0xC000288C + o, widthReg)
-                              : VScale(s, 0xC000288E + o, 0xC0002890 + o, widthReg);
+            sc.usHScale = (u16)R16(s, (top ? GP2X_YUVA_TOP_HSCALE : GP2X_YUVA_BOTTOM_HSCALE) + o);
+            sc.usVScale = top ? VScale(s, GP2X_YUVA_TOP_VSCALE_LO + o, GP2X_YUVA_TOP_VSCALE_HI + o, widthReg)
+                              : VScale(s, GP2X_YUVA_BOTTOM_VSCALE_LO + o, GP2X_YUVA_BOTTOM_VSCALE_HI + o, widthReg);
         }
     }
-    g_bYUVFirstPlanePriority = Bit(s, 0xC0002884, 10) ? 0 : 1;
-    g_scYUVBrightness = (s8)(R16(s, 0xC0002934) & 0xFF);
-    g_ucYUVContrast = (u8)((R16(s, 0xC0002934) >> 8) & 7);
+    g_bYUVFirstPlanePriority = Bit(s, GP2X_YUV_PRIORITY, 10) ? 0 : 1;
+    g_scYUVBrightness = (s8)(R16(s, GP2X_YUV_EFFECT) & 0xFF);
+    g_ucYUVContrast = (u8)((R16(s, GP2X_YUV_EFFECT) >> 8) & 7);
     for (u32 k = 0; k < 4; k++) {
-        u32 a = R16(s, 0xC0002936 + 4 * k), b = R16(s, 0xC0002938 + 4 * k);
+        u32 a = R16(s, GP2X_HUE_CB + 4 * k), b = R16(s, GP2X_HUE_CR + 4 * k);
         g_sMLC_HUECb_A[k] = (s8)(a >> 8);
         g_sMLC_HUECb_B[k] = (s8)(a & 0xFF);
         g_sMLC_HUECr_A[k] = (s8)(b >> 8);
@@ -201,21 +202,21 @@ void Decode(Snap &s)
     }
 
     // Cursor: the opacities live in the control register.
-    u32 cc = R16(s, 0xC000291E);
-    g_cursorLayer.bEnable = Bit(s, 0xC0002880, 9);
+    u32 cc = R16(s, GP2X_CURSOR_CTRL);
+    g_cursorLayer.bEnable = Bit(s, GP2X_OVL_CTRL, 9);
     g_cursorLayer.bLarge = (cc & 0xFF) != 32;
-    g_cursorLayer.ulColor0 = (R32(s, 0xC0002924) & 0x0FFFFFFFu) | ((cc >> 12) & 15) << 28;
-    g_cursorLayer.ulColor1 = (R32(s, 0xC0002928) & 0x0FFFFFFFu) | ((cc >> 8) & 15) << 28;
-    g_cursorLayer.ulBitmapOffset = Off(R32(s, 0xC0002930));
-    g_cursorLayer.usX = (u16)R16(s, 0xC0002920);
-    g_cursorLayer.usY = (u16)R16(s, 0xC0002922);
+    g_cursorLayer.ulColor0 = (R32(s, GP2X_CURSOR_COLOUR0) & 0x0FFFFFFFu) | ((cc >> 12) & 15) << 28;
+    g_cursorLayer.ulColor1 = (R32(s, GP2X_CURSOR_COLOUR1) & 0x0FFFFFFFu) | ((cc >> 8) & 15) << 28;
+    g_cursorLayer.ulBitmapOffset = Off(R32(s, GP2X_CURSOR_ADDR1));
+    g_cursorLayer.usX = (u16)R16(s, GP2X_CURSOR_X);
+    g_cursorLayer.usY = (u16)R16(s, GP2X_CURSOR_Y);
 
     // OSD.
-    g_bOSDLayerEnable = Bit(s, 0xC0002880, 7);
-    g_ulOSDHeaderOddField = Off(R32(s, 0xC0002916));
-    g_ulOSDHeaderEvenField = Off(R32(s, 0xC000291A));
+    g_bOSDLayerEnable = Bit(s, GP2X_OVL_CTRL, 7);
+    g_ulOSDHeaderOddField = Off(R32(s, GP2X_OSD_ODD_ADDR));
+    g_ulOSDHeaderEvenField = Off(R32(s, GP2X_OSD_EVEN_ADDR));
     std::memset(g_ulOSDPalette, 0, sizeof g_ulOSDPalette);
-    ReplayPorts(s, 0xC0002954, SetOSDHalf);
+    ReplayPorts(s, GP2X_OSD_PAL_INDEX, SetOSDHalf);
     if (g_bOSDLayerEnable) {
         RelinkOSD(video, g_ulOSDHeaderOddField);
         if (g_ulOSDHeaderEvenField != g_ulOSDHeaderOddField)
@@ -223,13 +224,13 @@ void Decode(Snap &s)
     }
 
     // SPU.
-    g_bSPULayerEnable = Bit(s, 0xC0002880, 8);
-    g_bSPUonTopOfOSDLayer = Bit(s, 0xC0002880, 11) ? 0 : 1;
-    g_bSPUHighlight = R16(s, 0xC0002974) == 7;
-    g_ulSPUBaseCmdMemOffset = Off(R32(s, 0xC0002978));
-    g_ulSPUHighlightInfoMemOffset = Off(R32(s, 0xC000297C));
+    g_bSPULayerEnable = Bit(s, GP2X_OVL_CTRL, 8);
+    g_bSPUonTopOfOSDLayer = Bit(s, GP2X_OVL_CTRL, 11) ? 0 : 1;
+    g_bSPUHighlight = R16(s, GP2X_SPU_CTRL) == 7;
+    g_ulSPUBaseCmdMemOffset = Off(R32(s, GP2X_SPU_CMD_ADDR));
+    g_ulSPUHighlightInfoMemOffset = Off(R32(s, GP2X_SPU_HL_ADDR));
     for (u32 i = 0; i < 16; i++) {
-        u32 a = R16(s, 0xC0002980 + 4 * i), b = R16(s, 0xC0002982 + 4 * i);
+        u32 a = R16(s, GP2X_SPU_COLOUR + 4 * i), b = R16(s, GP2X_SPU_COLOUR + 2 + 4 * i);
         g_ulSPUColorPalette[i] = (a >> 8) << 24 | (a & 0xFF) << 8 | (b & 0xFF);
     }
     if (g_bSPULayerEnable && g_ulSPUBaseCmdMemOffset + 28 <= ZKT_VIDEO_MEM_SIZE)
@@ -241,9 +242,9 @@ void Decode(Snap &s)
         }
 
     // Gamma.
-    g_bEnableGamma = Bit(s, 0xC0002880, 12) ? 0 : 1;
+    g_bEnableGamma = Bit(s, GP2X_OVL_CTRL, 12) ? 0 : 1;
     std::memset(g_ulGammaTable, 0, sizeof g_ulGammaTable);
-    ReplayPorts(s, 0xC000295C, [](u32 half, u32 v) { SetHalf(g_ulGammaTable, half, v); });
+    ReplayPorts(s, GP2X_GAMMA_INDEX, [](u32 half, u32 v) { SetHalf(g_ulGammaTable, half, v); });
 }
 
 // ---------------------------------------------------------------- comparison

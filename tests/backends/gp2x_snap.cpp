@@ -9,7 +9,7 @@
 #include "lowlevel/gp2x/zkt_gp2xSim.h"
 #include "scene.h"
 
-static bool IsPort(u32 a) { return a >= 0xC0002954u && a <= 0xC000295Eu; }
+static bool IsPort(u32 a) { return a >= GP2X_OSD_PAL_INDEX && a <= GP2X_GAMMA_DATA; }
 
 static bool WriteSnap(const std::string &path)
 {
@@ -25,7 +25,7 @@ static bool WriteSnap(const std::string &path)
     ZKT_GetDisplayMode(&h.ulMode, &h.ulDepth);
     std::vector<u16> regs(SNAP_REG_BYTES / 2);
     for (u32 i = 0; i < regs.size(); i++)
-        regs[i] = GP2X_SimPeek16(0xC0000000u + 2 * i);
+        regs[i] = GP2X_SimPeek16(GP2X_REG_BASE + 2 * i);
     bool ok = std::fwrite(&h, sizeof h, 1, f) == 1 && std::fwrite(regs.data(), 2, regs.size(), f) == regs.size() &&
               (ports.empty() || std::fwrite(ports.data(), sizeof(SNAP_PORT_WRITE), ports.size(), f) == ports.size()) &&
               std::fwrite(GP2X_SimVideoMem(), 1, ZKT_VIDEO_MEM_SIZE, f) == ZKT_VIDEO_MEM_SIZE;
@@ -46,8 +46,8 @@ int main(int argc, char **argv)
     // left; the firmware's menu leaves it neutral (saturation 128, hue 0),
     // which is also what the desktop model starts with.
     for (u32 k = 0; k < 4; k++) {
-        GP2X_SimPoke16(0xC0002936 + 4 * k, 63u << 8);
-        GP2X_SimPoke16(0xC0002938 + 4 * k, 63u);
+        GP2X_SimPoke16(GP2X_HUE_CB + 4 * k, 63u << 8);
+        GP2X_SimPoke16(GP2X_HUE_CR + 4 * k, 63u);
     }
     if (ZKT_InitLowLevelAPI("snap") != ZKT_OK) {
         std::printf("the back end did not start on the simulated chip\n");

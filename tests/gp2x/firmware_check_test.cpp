@@ -80,7 +80,7 @@ TEST_F(FirmwareCheck, WarningTextAndColours)
     Script({{ZKT_BTN_L | ZKT_BTN_R, 1}});
     EXPECT_EQ(ZKT_CheckOpen2X(1, 1), (u32)ZKT_OPEN2X_QUIT);
     u32 found = 0;
-    EXPECT_EQ(GP2X_SimLastWrite(0xC0002912, &found), 0x0000u); // RGB layer at offset 0
+    EXPECT_EQ(GP2X_SimLastWrite(GP2X_RGB_FIELD2_ADDR, &found), 0x0000u); // RGB layer at offset 0
     EXPECT_TRUE(found);
     EXPECT_EQ(Row(0), "            *** WARNING ***             ");
     EXPECT_EQ(g_ucZKT_DBG_CHARCOLOR_TABLE[12], 0x70); // yellow on black

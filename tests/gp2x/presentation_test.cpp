@@ -31,9 +31,9 @@ void Trace(const char *step)
     if (name == "loop") {
         u32 depth = 0;
         ZKT_GetDisplayMode(&s_ulLoopMode, &depth);
-        s_ulLoop2820 = GP2X_SimPeek16(0xC0002820);
+        s_ulLoop2820 = GP2X_SimPeek16(GP2X_DPC_TIMING_20);
     } else if (name == "ZKT_DualCoreStop") {
-        s_ulEnd2820 = GP2X_SimPeek16(0xC0002820);
+        s_ulEnd2820 = GP2X_SimPeek16(GP2X_DPC_TIMING_20);
     } else if (name == "ZKT_FreeLowLevelAPI") {
         GP2X_SimClearLog(); // only the shut-down's own writes are checked
     }
@@ -44,9 +44,9 @@ u32 RunPresentation(const GP2X_SIM_CONFIG &cfg, u16 firmware[51], u32 cells[2], 
     GP2X_SimInstall(&cfg);
     GP2X_SimSetButtons(buttons);
     for (int i = 0; i < 51; i++)
-        firmware[i] = GP2X_SimPeek16(0xC0000000u + kSavedRegs[i]);
-    cells[0] = GP2X_SimPeek32(0xC000290C);
-    cells[1] = GP2X_SimPeek32(0xC0002910);
+        firmware[i] = GP2X_SimPeek16(GP2X_REG_BASE + kSavedRegs[i]);
+    cells[0] = GP2X_SimPeek32(GP2X_RGB_LINE_WIDTH);
+    cells[1] = GP2X_SimPeek32(GP2X_RGB_FIELD1_ADDR + 2);
     s_ulFrames = s_ulLastT = 0;
     s_steps.clear();
     g_pfnDemoTrace = Trace;
@@ -63,13 +63,13 @@ void ExpectRestored(const u16 firmware[51], const u32 cells[2])
     u32 n = GP2X_SimWriteCount();
     ASSERT_GE(n, 53u);
     const GP2X_SIM_WRITE *w = GP2X_SimWrites() + (n - 53);
-    EXPECT_EQ(w[0].ulAddr, 0xC000290Cu);
+    EXPECT_EQ(w[0].ulAddr, GP2X_RGB_LINE_WIDTH);
     EXPECT_EQ(w[0].ulValue, cells[0]);
-    EXPECT_EQ(w[1].ulAddr, 0xC0002910u);
+    EXPECT_EQ(w[1].ulAddr, GP2X_RGB_FIELD1_ADDR + 2);
     EXPECT_EQ(w[1].ulValue, cells[1]);
     for (int i = 0; i < 51; i++) {
         u16 mask = kSavedRegs[i] == 0x2846 ? 0xFEFF : 0xFFFF; // live sync status bit
-        EXPECT_EQ(w[2 + i].ulAddr, 0xC0000000u + kSavedRegs[i]) << i;
+        EXPECT_EQ(w[2 + i].ulAddr, GP2X_REG_BASE + kSavedRegs[i]) << i;
         EXPECT_EQ(w[2 + i].ulValue & mask, firmware[i] & mask) << i;
     }
 }

@@ -46,9 +46,9 @@ TEST_F(SimChip, StartUpEnablesClocksAndMapsVideoMemory)
     ASSERT_EQ(ZKT_InitLowLevelAPI("test"), (u32)ZKT_OK);
     bOpen = true;
     EXPECT_TRUE(GP2X_SimMemIsOpen());
-    EXPECT_EQ(Last(0xC000090A), 0xFFFFu);
-    EXPECT_TRUE(Last(0xC0000904) & 0x400);
-    EXPECT_EQ(Last(0xC0002884), 0u);
+    EXPECT_EQ(Last(GP2X_CLK_ENABLE2), 0xFFFFu);
+    EXPECT_TRUE(Last(GP2X_CLK_ENABLE) & 0x400);
+    EXPECT_EQ(Last(GP2X_YUV_PRIORITY), 0u);
     u32 *base = nullptr;
     ZKT_GetVideoBasePtr(&base);
     EXPECT_EQ((u8 *)base, GP2X_SimVideoMem());
@@ -60,8 +60,8 @@ TEST_F(SimChip, ShutDownRestoresTheSavedRegistersInOrderAndClearsTheMenuScreen)
     u16 firmware[51];
     GP2X_SimInstall(&cfg);
     for (int i = 0; i < 51; i++)
-        firmware[i] = GP2X_SimPeek16(0xC0000000u + kSavedRegs[i]);
-    u32 cell0 = GP2X_SimPeek32(0xC000290C), cell1 = GP2X_SimPeek32(0xC0002910);
+        firmware[i] = GP2X_SimPeek16(GP2X_REG_BASE + kSavedRegs[i]);
+    u32 cell0 = GP2X_SimPeek32(GP2X_RGB_LINE_WIDTH), cell1 = GP2X_SimPeek32(GP2X_RGB_FIELD1_ADDR + 2);
     ASSERT_EQ(ZKT_InitLowLevelAPI("test"), (u32)ZKT_OK);
 
     // Change much of it, as the presentation does.
@@ -76,21 +76,21 @@ TEST_F(SimChip, ShutDownRestoresTheSavedRegistersInOrderAndClearsTheMenuScreen)
     u32 n = GP2X_SimWriteCount();
     ASSERT_GE(n, 53u);
     const GP2X_SIM_WRITE *w = GP2X_SimWrites() + (n - 53);
-    EXPECT_EQ(w[0].ulAddr, 0xC000290Cu);
+    EXPECT_EQ(w[0].ulAddr, GP2X_RGB_LINE_WIDTH);
     EXPECT_EQ(w[0].ulWidth, 32u);
     EXPECT_EQ(w[0].ulValue, cell0);
-    EXPECT_EQ(w[1].ulAddr, 0xC0002910u);
+    EXPECT_EQ(w[1].ulAddr, GP2X_RGB_FIELD1_ADDR + 2);
     EXPECT_EQ(w[1].ulValue, cell1);
     for (int i = 0; i < 51; i++) {
-        EXPECT_EQ(w[2 + i].ulAddr, 0xC0000000u + kSavedRegs[i]) << i;
+        EXPECT_EQ(w[2 + i].ulAddr, GP2X_REG_BASE + kSavedRegs[i]) << i;
         EXPECT_EQ(w[2 + i].ulWidth, 16u);
-        // Bit 8 of 0xC0002846 is the live television sync status.
+        // Bit 8 of GP2X_DPC_SYNC is the live television sync status.
         u16 mask = kSavedRegs[i] == 0x2846 ? 0xFEFF : 0xFFFF;
         EXPECT_EQ(w[2 + i].ulValue & mask, firmware[i] & mask) << i;
-        EXPECT_EQ(GP2X_SimPeek16(0xC0000000u + kSavedRegs[i]) & mask, firmware[i] & mask) << i;
+        EXPECT_EQ(GP2X_SimPeek16(GP2X_REG_BASE + kSavedRegs[i]) & mask, firmware[i] & mask) << i;
     }
     // The second core was put in reset before anything was restored.
-    EXPECT_EQ(GP2X_SimWrites()[0].ulAddr, 0xC0003B48u);
+    EXPECT_EQ(GP2X_SimWrites()[0].ulAddr, GP2X_940_CTRL);
     EXPECT_EQ(GP2X_SimWrites()[0].ulValue, 0x83u);
     for (u32 i = 0; i < 153600; i += 997)
         ASSERT_EQ(GP2X_Sim940Mem()[0x101000 + i], 0) << i;
@@ -142,7 +142,7 @@ TEST_F(SimChip, VerticalSyncWaitsForOnePulse)
     t0 = GP2X_SimTimeUs();
     ZKT_WaitVSync();
     EXPECT_NEAR((double)(GP2X_SimTimeUs() - t0), 20000.0, 50.0); // one PAL field
-    EXPECT_EQ(Last(0xC0002846), 0x20u);
+    EXPECT_EQ(Last(GP2X_DPC_SYNC), 0x20u);
 }
 
 // ------------------------------------------------------------ display modes
@@ -151,14 +151,14 @@ TEST_F(SimChip, LcdMode0At16Bits)
 {
     Start();
     ASSERT_EQ(ZKT_SetDisplayMode(0, 16), (u32)ZKT_OK);
-    EXPECT_EQ(Last(0xC000290C), 640u);
-    EXPECT_EQ(Last(0xC0002906), 1024u);
-    EXPECT_EQ(Last(0xC0002818), 240u);
-    EXPECT_EQ(Last(0xC00028DA), 0x5AAu);
-    EXPECT_EQ(Last(0xC0002880), 0x1040u);
-    EXPECT_EQ(Last(0xC0002908), 320u * 16 * 240 / 1920);
-    EXPECT_TRUE(Last(0xC0002800) & 1); // display back on at the end
-    EXPECT_EQ(GP2X_SimWrites()[GP2X_SimWriteCount() - 1].ulAddr, 0xC0002800u);
+    EXPECT_EQ(Last(GP2X_RGB_LINE_WIDTH), 640u);
+    EXPECT_EQ(Last(GP2X_RGB_HSCALE), 1024u);
+    EXPECT_EQ(Last(GP2X_DPC_LAST_LINE), 240u);
+    EXPECT_EQ(Last(GP2X_RGB_CTRL), 0x5AAu);
+    EXPECT_EQ(Last(GP2X_OVL_CTRL), 0x1040u);
+    EXPECT_EQ(Last(GP2X_RGB_VSCALE), 320u * 16 * 240 / 1920);
+    EXPECT_TRUE(Last(GP2X_DPC_CTRL) & 1); // display back on at the end
+    EXPECT_EQ(GP2X_SimWrites()[GP2X_SimWriteCount() - 1].ulAddr, GP2X_DPC_CTRL);
     u32 w = 0, h = 0;
     ZKT_GetDisplaySize(&w, &h);
     EXPECT_EQ(w, 320u);
@@ -170,13 +170,13 @@ TEST_F(SimChip, FrameHeightTelevisionModeIsShownAsTwoFields)
 {
     Start();
     ASSERT_EQ(ZKT_SetDisplayMode(6, 16), (u32)ZKT_OK);
-    EXPECT_EQ(Last(0xC0001824), 240u);
-    EXPECT_EQ(Last(0xC000181E), 240u);
-    EXPECT_EQ(Last(0xC0003014), 240u);
-    EXPECT_EQ(Last(0xC000290C), 2880u);
-    EXPECT_EQ(Last(0xC0002818), 239u);
-    EXPECT_EQ(Last(0xC0002906), 1024u);
-    EXPECT_EQ(Last(0xC000281C), 32u);
+    EXPECT_EQ(Last(GP2X_LINE_HEIGHT2), 240u);
+    EXPECT_EQ(Last(GP2X_LINE_HEIGHT1), 240u);
+    EXPECT_EQ(Last(GP2X_OUT_HEIGHT), 240u);
+    EXPECT_EQ(Last(GP2X_RGB_LINE_WIDTH), 2880u);
+    EXPECT_EQ(Last(GP2X_DPC_LAST_LINE), 239u);
+    EXPECT_EQ(Last(GP2X_RGB_HSCALE), 1024u);
+    EXPECT_EQ(Last(GP2X_DPC_TIMING_1C), 32u);
     // Switching from the LCD: the encoder is woken, then loaded with the NTSC table.
     EXPECT_EQ(GP2X_SimEncoderWrites()[0], 0xBA80);
     EXPECT_EQ(LastEncoder(0x38), 0x10);
@@ -199,16 +199,16 @@ TEST_F(SimChip, PalModeUsesThePalTableAndNarrowModesTheHandheldWidths)
     Start();
     ZKT_SetDisplayMode(29, 16);
     EXPECT_EQ(LastEncoder(0x76), 0xC0);
-    EXPECT_EQ(Last(0xC0002818), 287u);
-    EXPECT_EQ(Last(0xC000281C), 35u);
-    EXPECT_EQ(Last(0xC0002892), 184u);
-    EXPECT_EQ(Last(0xC0002906), 184u * 1024 / 720);
-    EXPECT_EQ(Last(0xC0002908), 288u * 184 * 16 / 2304);
+    EXPECT_EQ(Last(GP2X_DPC_LAST_LINE), 287u);
+    EXPECT_EQ(Last(GP2X_DPC_TIMING_1C), 35u);
+    EXPECT_EQ(Last(GP2X_YUVA_LINE_WIDTH), 184u);
+    EXPECT_EQ(Last(GP2X_RGB_HSCALE), 184u * 1024 / 720);
+    EXPECT_EQ(Last(GP2X_RGB_VSCALE), 288u * 184 * 16 / 2304);
     // Back to the LCD: the encoder is put to sleep first.
     GP2X_SimClearLog();
     ZKT_SetDisplayMode(0, 16);
     EXPECT_EQ(GP2X_SimEncoderWrites()[0], 0xBA80);
-    EXPECT_TRUE(GP2X_SimPeek16(0xC0001062) & 4);
+    EXPECT_TRUE(GP2X_SimPeek16(GP2X_GPIOB_OUT) & 4);
 }
 
 TEST_F(SimChip, UnsupportedDepthChangesNothing)
@@ -231,10 +231,10 @@ TEST_F(SimChip, ModifyDepthRewritesOnlyWhatDependsOnIt)
     ZKT_SetDisplayMode(6, 16);
     GP2X_SimClearLog();
     ASSERT_EQ(ZKT_ModifyRGBbpp(8), (u32)ZKT_OK);
-    EXPECT_EQ(Last(0xC000290C), 1440u);
-    EXPECT_EQ(Last(0xC00028DA), 0x3AAu);
-    EXPECT_EQ(Last(0xC0002908), 480u * 720 * 8 / 1920);
-    EXPECT_FALSE(Written(0xC0002818));
+    EXPECT_EQ(Last(GP2X_RGB_LINE_WIDTH), 1440u);
+    EXPECT_EQ(Last(GP2X_RGB_CTRL), 0x3AAu);
+    EXPECT_EQ(Last(GP2X_RGB_VSCALE), 480u * 720 * 8 / 1920);
+    EXPECT_FALSE(Written(GP2X_DPC_LAST_LINE));
     u32 mode = 0, depth = 0;
     ZKT_GetDisplayMode(&mode, &depth);
     EXPECT_EQ(mode, 6u);
@@ -248,18 +248,18 @@ TEST_F(SimChip, TelevisionInterlaceSwitch)
     ZKT_SetDisplayMode(12, 16);
     GP2X_SimClearLog();
     ASSERT_EQ(ZKT_SetTvInterlace(0), (u32)ZKT_OK);
-    EXPECT_EQ(Last(0xC0002820), 0x1C0u);
-    EXPECT_EQ(Last(0xC0002822), 0x3815u);
-    EXPECT_EQ(Last(0xC0002826), 624u);
-    EXPECT_EQ(Last(0xC0002800) & 0x77FE, 0x388u);
+    EXPECT_EQ(Last(GP2X_DPC_TIMING_20), 0x1C0u);
+    EXPECT_EQ(Last(GP2X_DPC_TIMING_22), 0x3815u);
+    EXPECT_EQ(Last(GP2X_DPC_TIMING_26), 624u);
+    EXPECT_EQ(Last(GP2X_DPC_CTRL) & 0x77FE, 0x388u);
     EXPECT_EQ(LastEncoder(0x90), 4);
     EXPECT_EQ(GP2X_SimEncoderWrites()[0], 0x6C42);
     EXPECT_EQ(LastEncoder(0x6C), 0x46);
 
     GP2X_SimClearLog();
     ASSERT_EQ(ZKT_SetTvInterlace(1), (u32)ZKT_OK);
-    EXPECT_EQ(Last(0xC0002820), 384u);
-    EXPECT_EQ(Last(0xC0002822), 0x3816u);
+    EXPECT_EQ(Last(GP2X_DPC_TIMING_20), 384u);
+    EXPECT_EQ(Last(GP2X_DPC_TIMING_22), 0x3816u);
     EXPECT_EQ(LastEncoder(0x90), 6);
 }
 
@@ -271,34 +271,34 @@ TEST_F(SimChip, RgbStartAddressOfATwoFieldMode)
     ZKT_SetDisplayMode(6, 16);
     GP2X_SimClearLog();
     ZKT_SetRGBStartAddress(0);
-    u32 second = Last(0xC000290E) | Last(0xC0002910) << 16;
-    u32 first = Last(0xC0002912) | Last(0xC0002914) << 16;
+    u32 second = Last(GP2X_RGB_FIELD1_ADDR) | Last(GP2X_RGB_FIELD1_ADDR + 2) << 16;
+    u32 first = Last(GP2X_RGB_FIELD2_ADDR) | Last(GP2X_RGB_FIELD2_ADDR + 2) << 16;
     EXPECT_EQ(second, kBase + 1440);
     EXPECT_EQ(first, kBase);
 
     ZKT_SetDisplayMode(0, 16);
     ZKT_SetRGBStartAddress(0x25800);
-    EXPECT_EQ(Last(0xC000290E) | Last(0xC0002910) << 16, kBase + 0x25800);
-    EXPECT_EQ(Last(0xC0002912) | Last(0xC0002914) << 16, kBase + 0x25800);
+    EXPECT_EQ(Last(GP2X_RGB_FIELD1_ADDR) | Last(GP2X_RGB_FIELD1_ADDR + 2) << 16, kBase + 0x25800);
+    EXPECT_EQ(Last(GP2X_RGB_FIELD2_ADDR) | Last(GP2X_RGB_FIELD2_ADDR + 2) << 16, kBase + 0x25800);
 }
 
 TEST_F(SimChip, CursorAddressesAndColours)
 {
     Start();
     ZKT_SetCursorParams(1, 32, 0xA0112233, 0x50445566, 0x1000);
-    EXPECT_EQ(Last(0xC0002930), 0x03801000u);
-    EXPECT_EQ(Last(0xC000292C), 0x03801100u);
-    EXPECT_EQ(Last(0xC000291E), 32u | 0xA << 8 | 0x5 << 12);
-    EXPECT_EQ(Last(0xC0002924), 0x5566u);
-    EXPECT_EQ(Last(0xC0002926), 0x5044u);
-    EXPECT_EQ(Last(0xC0002928), 0x2233u);
-    EXPECT_EQ(Last(0xC000292A), 0xA011u);
-    EXPECT_TRUE(GP2X_SimPeek16(0xC0002880) & 0x200);
+    EXPECT_EQ(Last(GP2X_CURSOR_ADDR1), 0x03801000u);
+    EXPECT_EQ(Last(GP2X_CURSOR_ADDR2), 0x03801100u);
+    EXPECT_EQ(Last(GP2X_CURSOR_CTRL), 32u | 0xA << 8 | 0x5 << 12);
+    EXPECT_EQ(Last(GP2X_CURSOR_COLOUR0), 0x5566u);
+    EXPECT_EQ(Last(GP2X_CURSOR_COLOUR0 + 2), 0x5044u);
+    EXPECT_EQ(Last(GP2X_CURSOR_COLOUR1), 0x2233u);
+    EXPECT_EQ(Last(GP2X_CURSOR_COLOUR1 + 2), 0xA011u);
+    EXPECT_TRUE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 0x200);
     ZKT_MoveCursor(100, 50);
-    EXPECT_EQ(Last(0xC0002920), 100u);
-    EXPECT_EQ(Last(0xC0002922), 50u);
+    EXPECT_EQ(Last(GP2X_CURSOR_X), 100u);
+    EXPECT_EQ(Last(GP2X_CURSOR_Y), 50u);
     ZKT_SetCursorParams(0, 32, 0, 0, 0);
-    EXPECT_FALSE(GP2X_SimPeek16(0xC0002880) & 0x200);
+    EXPECT_FALSE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 0x200);
 }
 
 TEST_F(SimChip, RgbRegions)
@@ -307,25 +307,25 @@ TEST_F(SimChip, RgbRegions)
     ZKT_SetDisplayMode(0, 16);
     GP2X_SimClearLog();
     ZKT_SetRGBRegionOperation(5, 1, 1, 0, 0, 1, 2, 3, 4);
-    EXPECT_TRUE(GP2X_SimPeek16(0xC0002880) & 0x40);
-    EXPECT_TRUE(GP2X_SimPeek16(0xC00028DA) & 0x100);
-    for (u32 a = 0xC00028E2; a < 0xC0002902; a += 2)
+    EXPECT_TRUE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 0x40);
+    EXPECT_TRUE(GP2X_SimPeek16(GP2X_RGB_CTRL) & 0x100);
+    for (u32 a = GP2X_RGB_REGION1; a < GP2X_RGB_KEY_LO; a += 2)
         EXPECT_FALSE(Written(a)) << std::hex << a;
 
     ZKT_SetRGBRegionOperation(2, 1, 1, 2, 9, 10, 20, 30, 40);
-    EXPECT_TRUE(GP2X_SimPeek16(0xC0002880) & 0x08);
-    EXPECT_EQ((GP2X_SimPeek16(0xC00028DC) >> 2) & 3, 2);
-    EXPECT_EQ((GP2X_SimPeek16(0xC00028DE) >> 4) & 15, 9);
-    EXPECT_EQ(Last(0xC00028EA), 10u);
-    EXPECT_EQ(Last(0xC00028EC), 30u);
-    EXPECT_EQ(Last(0xC00028EE), 20u);
-    EXPECT_EQ(Last(0xC00028F0), 40u);
+    EXPECT_TRUE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 0x08);
+    EXPECT_EQ((GP2X_SimPeek16(GP2X_RGB_BLEND) >> 2) & 3, 2);
+    EXPECT_EQ((GP2X_SimPeek16(GP2X_RGB_ALPHA_123) >> 4) & 15, 9);
+    EXPECT_EQ(Last(GP2X_RGB_REGION1 + 8), 10u);
+    EXPECT_EQ(Last(GP2X_RGB_REGION1 + 10), 30u);
+    EXPECT_EQ(Last(GP2X_RGB_REGION1 + 12), 20u);
+    EXPECT_EQ(Last(GP2X_RGB_REGION1 + 14), 40u);
     ZKT_SetRGBRegionOperation(4, 1, 0, 1, 7, 0, 0, 0, 0);
-    EXPECT_EQ(GP2X_SimPeek16(0xC00028E0) & 15, 7);
-    EXPECT_FALSE(GP2X_SimPeek16(0xC00028DA) & 0x40);
+    EXPECT_EQ(GP2X_SimPeek16(GP2X_RGB_ALPHA_45) & 15, 7);
+    EXPECT_FALSE(GP2X_SimPeek16(GP2X_RGB_CTRL) & 0x40);
     ZKT_SetRGBRegionOperation(5, 0, 0, 0, 0, 0, 0, 0, 0);
-    EXPECT_FALSE(GP2X_SimPeek16(0xC0002880) & 0x40);
-    EXPECT_TRUE(GP2X_SimPeek16(0xC0002880) & 0x08); // region 2 untouched
+    EXPECT_FALSE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 0x40);
+    EXPECT_TRUE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 0x08); // region 2 untouched
 }
 
 TEST_F(SimChip, PalettesGoThroughIndexAndDataRegisters)
@@ -335,7 +335,7 @@ TEST_F(SimChip, PalettesGoThroughIndexAndDataRegisters)
     ZKT_SetPalette(7, rgb, 2);
     const GP2X_SIM_WRITE *w = GP2X_SimWrites();
     ASSERT_EQ(GP2X_SimWriteCount(), 5u);
-    EXPECT_EQ(w[0].ulAddr, 0xC0002958u);
+    EXPECT_EQ(w[0].ulAddr, GP2X_RGB_PAL_INDEX);
     EXPECT_EQ(w[0].ulValue, 14u);
     EXPECT_EQ(w[1].ulValue, 0x2233u);
     EXPECT_EQ(w[2].ulValue, 0x0011u);
@@ -350,12 +350,12 @@ TEST_F(SimChip, PalettesGoThroughIndexAndDataRegisters)
 
     GP2X_SimClearLog();
     ZKT_SetSPUColor(3, 0xAA11BB22);
-    EXPECT_EQ(Last(0xC000298C), 0xAABBu);
-    EXPECT_EQ(Last(0xC000298E), 0x22u);
+    EXPECT_EQ(Last(GP2X_SPU_COLOUR + 12), 0xAABBu);
+    EXPECT_EQ(Last(GP2X_SPU_COLOUR + 14), 0x22u);
 
     ZKT_SetYUVSaturationAndHUE(5, 128, 0);
-    EXPECT_EQ(Last(0xC000293A), 63u << 8);
-    EXPECT_EQ(Last(0xC000293C), 63u);
+    EXPECT_EQ(Last(GP2X_HUE_CB + 4), 63u << 8);
+    EXPECT_EQ(Last(GP2X_HUE_CR + 4), 63u);
 }
 
 TEST_F(SimChip, YuvPlaneOnTelevisionStartsItsFieldsOneLineApart)
@@ -365,19 +365,19 @@ TEST_F(SimChip, YuvPlaneOnTelevisionStartsItsFieldsOneLineApart)
     GP2X_SimClearLog();
     ZKT_SetYUVVideoPlane(0, 1, 0, 0, 719, 480, 240, 360, 0x100000, 1, 0, 0x200000, 0, 1);
     u32 d = 0x2A; // plane B
-    EXPECT_EQ(Last(0xC0002892 + d), 720u);
-    EXPECT_EQ(Last(0xC00028A0 + d) | Last(0xC00028A2 + d) << 16, kBase + 0x100000 + 720);
-    EXPECT_EQ(Last(0xC00028A4 + d) | Last(0xC00028A6 + d) << 16, kBase + 0x100000);
-    EXPECT_EQ(Last(0xC00028A8 + d) | Last(0xC00028AA + d) << 16, kBase + 0x200000);
-    EXPECT_EQ(Last(0xC00028AC + d) | Last(0xC00028AE + d) << 16, kBase + 0x200000 + 720);
-    EXPECT_EQ((GP2X_SimPeek16(0xC0002882) >> 5) & 0x1F, 0x8 | 0x1 | 0x10);
-    EXPECT_TRUE(GP2X_SimPeek16(0xC0002880) & 2);
-    EXPECT_FALSE(GP2X_SimPeek16(0xC0002880) & 1);
+    EXPECT_EQ(Last(GP2X_YUVA_LINE_WIDTH + d), 720u);
+    EXPECT_EQ(Last(GP2X_YUVA_TOP_ADDR + d) | Last(GP2X_YUVA_TOP_ADDR + 2 + d) << 16, kBase + 0x100000 + 720);
+    EXPECT_EQ(Last(GP2X_YUVA_TOP_ADDR + 4 + d) | Last(GP2X_YUVA_TOP_ADDR + 6 + d) << 16, kBase + 0x100000);
+    EXPECT_EQ(Last(GP2X_YUVA_BOTTOM_ADDR + d) | Last(GP2X_YUVA_BOTTOM_ADDR + 2 + d) << 16, kBase + 0x200000);
+    EXPECT_EQ(Last(GP2X_YUVA_BOTTOM_ADDR + 4 + d) | Last(GP2X_YUVA_BOTTOM_ADDR + 6 + d) << 16, kBase + 0x200000 + 720);
+    EXPECT_EQ((GP2X_SimPeek16(GP2X_YUV_MIRROR) >> 5) & 0x1F, 0x8 | 0x1 | 0x10);
+    EXPECT_TRUE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 2);
+    EXPECT_FALSE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 1);
 
     ZKT_SetYUVVideoPlaneScaler(0, 1, 512, 2048);
-    EXPECT_EQ(Last(0xC0002886 + d), 512u);
-    EXPECT_EQ(Last(0xC000288A + d), (2048u * 720) >> 10);
-    EXPECT_EQ(Last(0xC000288C + d), 0u);
+    EXPECT_EQ(Last(GP2X_YUVA_TOP_HSCALE + d), 512u);
+    EXPECT_EQ(Last(GP2X_YUVA_TOP_VSCALE_LO + d), (2048u * 720) >> 10);
+    EXPECT_EQ(Last(GP2X_YUVA_TOP_VSCALE_HI + d), 0u);
 }
 
 TEST_F(SimChip, RecordsCarryPhysicalAddresses)
@@ -403,13 +403,13 @@ TEST_F(SimChip, RecordsCarryPhysicalAddresses)
     EXPECT_EQ(p[24] << 24 | p[25] << 16 | p[26] << 8 | p[27], (int)(kBase + 0x180100));
 
     ZKT_SetOSDPlane(1, 0x170000, 0x170200);
-    EXPECT_EQ(Last(0xC000291A) | Last(0xC000291C) << 16, kBase + 0x170000);
-    EXPECT_EQ(Last(0xC0002916) | Last(0xC0002918) << 16, kBase + 0x170200);
+    EXPECT_EQ(Last(GP2X_OSD_EVEN_ADDR) | Last(GP2X_OSD_EVEN_ADDR + 2) << 16, kBase + 0x170000);
+    EXPECT_EQ(Last(GP2X_OSD_ODD_ADDR) | Last(GP2X_OSD_ODD_ADDR + 2) << 16, kBase + 0x170200);
     ZKT_SetSPUPlane(1, 1, 1, 0x180000, 0x180200);
-    EXPECT_EQ(Last(0xC0002978), kBase + 0x180000);
-    EXPECT_EQ(Last(0xC0002974), 7u);
-    EXPECT_FALSE(GP2X_SimPeek16(0xC0002880) & 0x800);
-    EXPECT_TRUE(GP2X_SimPeek16(0xC0002880) & 0x180);
+    EXPECT_EQ(Last(GP2X_SPU_CMD_ADDR), kBase + 0x180000);
+    EXPECT_EQ(Last(GP2X_SPU_CTRL), 7u);
+    EXPECT_FALSE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 0x800);
+    EXPECT_TRUE(GP2X_SimPeek16(GP2X_OVL_CTRL) & 0x180);
 }
 
 // ------------------------------------------------------------ blitter and rotator
@@ -475,10 +475,10 @@ TEST_F(SimChip, SecondCoreStartsWithItsImageAndAnEmptyQueue)
 {
     Start();
     ZKT_DualCoreStart();
-    EXPECT_EQ(GP2X_SimWrites()[0].ulAddr, 0xC0003B48u);
+    EXPECT_EQ(GP2X_SimWrites()[0].ulAddr, GP2X_940_CTRL);
     EXPECT_EQ(GP2X_SimWrites()[0].ulValue, 0x83u);
-    EXPECT_EQ(Last(0xC0003B48), 3u);
-    EXPECT_EQ(Last(0xC0003B44), 0xFFFFu);
+    EXPECT_EQ(Last(GP2X_940_CTRL), 3u);
+    EXPECT_EQ(Last(GP2X_940_IRQ_PENDING1), 0xFFFFu);
     EXPECT_EQ(std::memcmp(GP2X_Sim940Mem(), g_ulGP2X_940_IMAGE, 1040), 0);
     const u32 *h = (const u32 *)(GP2X_Sim940Mem() + 0x100FE0);
     EXPECT_EQ(h[3], 1000u);
@@ -494,7 +494,7 @@ TEST_F(SimChip, SecondCoreStartsWithItsImageAndAnEmptyQueue)
     EXPECT_EQ(done, 3u);
     EXPECT_EQ(*(const u32 *)(GP2X_Sim940Mem() + 0x101000), 1u);
     ZKT_DualCoreStop();
-    EXPECT_EQ(Last(0xC0003B48), 0x83u);
+    EXPECT_EQ(Last(GP2X_940_CTRL), 0x83u);
 }
 
 TEST_F(SimChip, FullQueueBlocksUntilTheSecondCoreTakesOne)
@@ -502,7 +502,7 @@ TEST_F(SimChip, FullQueueBlocksUntilTheSecondCoreTakesOne)
     Start();
     ZKT_DualCoreStart();
     ZKT_DualCorePause(1);
-    EXPECT_FALSE(GP2X_SimPeek16(0xC0000904) & 1);
+    EXPECT_FALSE(GP2X_SimPeek16(GP2X_CLK_ENABLE) & 1);
     for (u32 i = 0; i < 1000; i++)
         ZKT_DualCoreSendCmd(i);
     u32 done = 0;
@@ -553,13 +553,13 @@ TEST_F(SimChip, CpuClockFromThePll)
 {
     Start();
     ASSERT_EQ(ZKT_SetCPUClock(200), (u32)ZKT_OK);
-    EXPECT_EQ(Last(0xC0000910), 18692u);
+    EXPECT_EQ(Last(GP2X_PLL_SET), 18692u);
     u32 mhz = 0;
     ZKT_GetCPUClock(&mhz);
     EXPECT_EQ(mhz, 199u);
-    GP2X_SimPoke16(0xC000091C, 0x1C3 | 1);
+    GP2X_SimPoke16(GP2X_CPU_DIVIDER, 0x1C3 | 1);
     ZKT_SetCPUClock(266);
-    EXPECT_EQ(GP2X_SimPeek16(0xC000091C) & 0x1C3, 0);
+    EXPECT_EQ(GP2X_SimPeek16(GP2X_CPU_DIVIDER) & 0x1C3, 0);
 }
 
 TEST_F(SimChip, FirmwareVersionAndModel)
@@ -661,14 +661,14 @@ TEST_F(SimChip, LedPowerAndCard)
     ZKT_GetPowerState(&level);
     EXPECT_EQ(level, 0x2A5);
     EXPECT_EQ(ZKT_GetSDState(), (u32)ZKT_NO_DEVICE);
-    GP2X_SimPoke16(0xC0001190, (u16)(GP2X_SimPeek16(0xC0001190) & ~0x4000));
+    GP2X_SimPoke16(GP2X_GPIOI_LEVEL, (u16)(GP2X_SimPeek16(GP2X_GPIOI_LEVEL) & ~0x4000));
     EXPECT_EQ(ZKT_GetSDState(), (u32)ZKT_NO_EVENT);
-    GP2X_SimPoke16(0xC0001186, (u16)(GP2X_SimPeek16(0xC0001186) | 4));
+    GP2X_SimPoke16(GP2X_GPIOD_LEVEL, (u16)(GP2X_SimPeek16(GP2X_GPIOD_LEVEL) | 4));
     EXPECT_EQ(ZKT_GetSDState(), (u32)ZKT_SD_SWITCH);
     EXPECT_EQ(ZKT_SaveOnDisk(1, "x"), (u32)ZKT_ERR_NOT_AVAILABLE);
     u16 r = 0;
     ZKT_WriteMemRegister(0x2921, 0x1234);
-    EXPECT_EQ(Last(0xC0002920), 0x1234u);
+    EXPECT_EQ(Last(GP2X_CURSOR_X), 0x1234u);
     ZKT_ReadMemRegister(0x2920, &r);
     EXPECT_EQ(r, 0x1234);
 }
