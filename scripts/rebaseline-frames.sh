@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Remakes tests/frame_oracle.txt from the current build and prints which
 # entries changed. For changes meant to alter pictures or sound only.
+# The handheld back end's show is checked against the same table
+# (backends_diff_test), so its frames follow the new ones.
 # Usage: rebaseline-frames.sh [build dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
