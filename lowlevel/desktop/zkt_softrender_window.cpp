@@ -82,7 +82,14 @@ void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32
     const bool skinOk = BMP_GP2XW32_LEN >= (u32)ZKT_SKIN_SIZE;
     const u8 *pic = g_ucSoftRenderPicture;
     const s32 left = ZKT_LCD_X * 3, right = (ZKT_LCD_X + 320) * 3;
-    for (s32 y = 0; y < ZKT_WIN_H; y++) {
+    if (skinOk && pitch == ZKT_WIN_PITCH) {
+        // A window as wide as the skin takes it in one copy instead of 380
+        // short ones; the screen then goes over it.
+        memcpy(pWindow, BMP_GP2XW32, ZKT_SKIN_SIZE);
+        for (s32 y = 0; y < 240; y++)
+            memcpy(pWindow + (s64)(ZKT_LCD_Y + y) * pitch + left, pic + y * 960, 960);
+    }
+    for (s32 y = 0; y < ZKT_WIN_H && !(skinOk && pitch == ZKT_WIN_PITCH); y++) {
         u8 *row = pWindow + (s64)y * pitch;
         const u8 *skin = BMP_GP2XW32 + y * ZKT_WIN_PITCH;
         if (y < ZKT_LCD_Y || y >= ZKT_LCD_Y + 240) {
