@@ -28,10 +28,12 @@ void ButtonLevels(u32 mask)
 {
     if (mask & ZKT_BTN_EXIT)
         mask |= ZKT_BTN_L | ZKT_BTN_R;
-    Cell(GP2X_GPIOM_LEVEL) = (u16)((Cell(GP2X_GPIOM_LEVEL) & 0xFF00) | (~mask & 0xFF));
-    Cell(GP2X_GPIOC_LEVEL) = (u16)((Cell(GP2X_GPIOC_LEVEL) & 0x00FF) | (~mask & 0xFF00));
-    u16 d = (u16)(Cell(GP2X_GPIOD_LEVEL) & ~0x8C0u);
-    d |= (u16)((~mask >> 16 & 3) << 6 | (~mask >> 18 & 1) << 11);
+    // Inputs read low while pressed.
+    Cell(GP2X_GPIOM_LEVEL) = (u16)((Cell(GP2X_GPIOM_LEVEL) & ~GP2X_PM_STICK) | (~mask & GP2X_PM_STICK));
+    Cell(GP2X_GPIOC_LEVEL) = (u16)((Cell(GP2X_GPIOC_LEVEL) & ~GP2X_PC_BUTTONS) | (~mask & GP2X_PC_BUTTONS));
+    const u32 dBits = 3u << GP2X_PD_VOLUME_SHIFT | 1u << GP2X_PD_STICK_SHIFT;
+    u16 d = (u16)(Cell(GP2X_GPIOD_LEVEL) & ~dBits);
+    d |= (u16)((~mask >> 16 & 3) << GP2X_PD_VOLUME_SHIFT | (~mask >> 18 & 1) << GP2X_PD_STICK_SHIFT);
     Cell(GP2X_GPIOD_LEVEL) = d;
 }
 

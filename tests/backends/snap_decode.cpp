@@ -28,7 +28,7 @@ namespace {
 
 u32 R16(const Snap &s, u32 phys) { return s.regs[(phys & 0xFFFEu) >> 1]; }
 u32 R32(const Snap &s, u32 phys) { return R16(s, phys) | R16(s, phys + 2) << 16; }
-u32 Bit(const Snap &s, u32 phys, u32 bit) { return (R16(s, phys) >> bit) & 1; }
+u32 Has(const Snap &s, u32 phys, u32 mask) { return (R16(s, phys) & mask) ? 1 : 0; }
 u32 Off(u32 phys) { return phys - GP2X_VIDEO_BASE; }
 
 // Palette-like tables loaded through an index port (in halves) and a data
@@ -120,8 +120,8 @@ void Decode(Snap &s)
     g_ulRegionColorKey = R32(s, GP2X_RGB_KEY_LO);
     for (u32 r = 1; r <= 5; r++) {
         RGBLayerRegion &g = g_RGBLayerRegion[r - 1];
-        g.bEnable = Bit(s, GP2X_OVL_CTRL, r + 1);
-        g.bShow = Bit(s, GP2X_RGB_CTRL, 2 * (r - 1));
+        g.bEnable = Has(s, GP2X_OVL_CTRL, GP2X_OVL_REGION(r));
+        g.bShow = Has(s, GP2X_RGB_CTRL, 1u << (2 * (r - 1)));
         g.usBlendMode = (u16)((R16(s, GP2X_RGB_BLEND) >> (2 * (r - 1))) & 3);
         u32 alphas = r <= 3 ? R16(s, GP2X_RGB_ALPHA_123) >> (4 * (r - 1)) : R16(s, GP2X_RGB_ALPHA_45) >> (4 * (r - 4));
         g.usAlpha = (u16)(alphas & 15);
@@ -141,7 +141,7 @@ void Decode(Snap &s)
     for (u32 p = 0; p < 2; p++) {
         u32 o = p ? 0x2A : 0;
         YUVPlane &y = g_YUVPlane[p];
-        y.bEnable = Bit(s, GP2X_OVL_CTRL, p);
+        y.bEnable = Has(s, GP2X_OVL_CTRL, p ? GP2X_OVL_YUVB : GP2X_OVL_YUVA);
         // A television scans fields: the line width register spans two
         // source lines, and each region has one start address per field,
         // the unmirrored first field one line further in.
@@ -152,11 +152,11 @@ void Decode(Snap &s)
         y.usStartY = (u16)R16(s, GP2X_YUVA_START_Y + o);
         y.usSplitY = (u16)R16(s, GP2X_YUVA_SPLIT_Y + o);
         y.usBottomEndY = (u16)R16(s, GP2X_YUVA_END_Y + o);
-        u32 m = R16(s, GP2X_YUV_MIRROR) >> (p ? 5 : 0);
-        y.bTopMirrorH = (m >> 3) & 1;
-        y.bTopMirrorV = (m >> 2) & 1;
-        y.bBottomMirrorH = (m >> 1) & 1;
-        y.bBottomMirrorV = m & 1;
+        u32 m = R16(s, GP2X_YUV_MIRROR) >> (p ? GP2X_YUV_B_MIRROR_SHIFT : 0);
+        y.bTopMirrorH = (m & GP2X_YUV_TOP_H) ? 1 : 0;
+        y.bTopMirrorV = (m & GP2X_YUV_TOP_V) ? 1 : 0;
+        y.bBottomMirrorH = (m & GP2X_YUV_BOTTOM_H) ? 1 : 0;
+        y.bBottomMirrorV = (m & GP2X_YUV_BOTTOM_V) ? 1 : 0;
         y.ulTopOffset = Off(R32(s, (y.bTopMirrorV ? GP2X_YUVA_TOP_ADDR : GP2X_YUVA_TOP_ADDR + 4) + o));
         y.ulBottomOffset = Off(R32(s, (y.bBottomMirrorV ? GP2X_YUVA_BOTTOM_ADDR : GP2X_YUVA_BOTTOM_ADDR + 4) + o));
         for (u32 top = 0; top < 2; top++) {
@@ -166,9 +166,9 @@ void Decode(Snap &s)
                               : VScale(s, GP2X_YUVA_BOTTOM_VSCALE_LO + o, GP2X_YUVA_BOTTOM_VSCALE_HI + o, widthReg);
         }
     }
-    g_bYUVFirstPlanePriority = Bit(s, GP2X_YUV_PRIORITY, 10) ? 0 : 1;
-    g_scYUVBrightness = (s8)(R16(s, GP2X_YUV_EFFECT) & 0xFF);
-    g_ucYUVContrast = (u8)((R16(s, GP2X_YUV_EFFECT) >> 8) & 7);
+    g_bYUVFirstPlanePriority = Has(s, GP2X_YUV_PRIORITY, GP2X_YUV_B_ON_TOP) ? 0 : 1;
+    g_scYUVBrightness = (s8)(R16(s, GP2X_YUV_EFFECT) & GP2X_YUV_BRIGHTNESS_MASK);
+    g_ucYUVContrast = (u8)((R16(s, GP2X_YUV_EFFECT) & GP2X_YUV_CONTRAST_MASK) >> GP2X_YUV_CONTRAST_SHIFT);
     for (u32 k = 0; k < 4; k++) {
         u32 a = R16(s, GP2X_HUE_CB + 4 * k), b = R16(s, GP2X_HUE_CR + 4 * k);
         g_sMLC_HUECb_A[k] = (s8)(a >> 8);
@@ -179,16 +179,17 @@ void Decode(Snap &s)
 
     // Cursor: the opacities live in the control register.
     u32 cc = R16(s, GP2X_CURSOR_CTRL);
-    g_cursorLayer.bEnable = Bit(s, GP2X_OVL_CTRL, 9);
+    g_cursorLayer.bEnable = Has(s, GP2X_OVL_CTRL, GP2X_OVL_CURSOR);
     g_cursorLayer.bLarge = (cc & 0xFF) != 32;
-    g_cursorLayer.ulColor0 = (R32(s, GP2X_CURSOR_COLOUR0) & 0x0FFFFFFFu) | ((cc >> 12) & 15) << 28;
-    g_cursorLayer.ulColor1 = (R32(s, GP2X_CURSOR_COLOUR1) & 0x0FFFFFFFu) | ((cc >> 8) & 15) << 28;
+    const u32 alpha0 = (cc >> GP2X_CURSOR_ALPHA0_SHIFT) & 15, alpha1 = (cc >> GP2X_CURSOR_ALPHA1_SHIFT) & 15;
+    g_cursorLayer.ulColor0 = (R32(s, GP2X_CURSOR_COLOUR0) & 0x0FFFFFFFu) | alpha0 << 28;
+    g_cursorLayer.ulColor1 = (R32(s, GP2X_CURSOR_COLOUR1) & 0x0FFFFFFFu) | alpha1 << 28;
     g_cursorLayer.ulBitmapOffset = Off(R32(s, GP2X_CURSOR_ADDR1));
     g_cursorLayer.usX = (u16)R16(s, GP2X_CURSOR_X);
     g_cursorLayer.usY = (u16)R16(s, GP2X_CURSOR_Y);
 
     // OSD.
-    g_bOSDLayerEnable = Bit(s, GP2X_OVL_CTRL, 7);
+    g_bOSDLayerEnable = Has(s, GP2X_OVL_CTRL, GP2X_OVL_OSD);
     g_ulOSDHeaderOddField = Off(R32(s, GP2X_OSD_ODD_ADDR));
     g_ulOSDHeaderEvenField = Off(R32(s, GP2X_OSD_EVEN_ADDR));
     std::memset(g_ulOSDPalette, 0, sizeof g_ulOSDPalette);
@@ -200,9 +201,9 @@ void Decode(Snap &s)
     }
 
     // SPU.
-    g_bSPULayerEnable = Bit(s, GP2X_OVL_CTRL, 8);
-    g_bSPUonTopOfOSDLayer = Bit(s, GP2X_OVL_CTRL, 11) ? 0 : 1;
-    g_bSPUHighlight = R16(s, GP2X_SPU_CTRL) == 7;
+    g_bSPULayerEnable = Has(s, GP2X_OVL_CTRL, GP2X_OVL_SPU);
+    g_bSPUonTopOfOSDLayer = Has(s, GP2X_OVL_CTRL, GP2X_OVL_SPU_BELOW_OSD) ? 0 : 1;
+    g_bSPUHighlight = R16(s, GP2X_SPU_CTRL) == GP2X_SPU_ON_HIGHLIGHT;
     g_ulSPUBaseCmdMemOffset = Off(R32(s, GP2X_SPU_CMD_ADDR));
     g_ulSPUHighlightInfoMemOffset = Off(R32(s, GP2X_SPU_HL_ADDR));
     for (u32 i = 0; i < 16; i++) {
@@ -218,7 +219,7 @@ void Decode(Snap &s)
         }
 
     // Gamma.
-    g_bEnableGamma = Bit(s, GP2X_OVL_CTRL, 12) ? 0 : 1;
+    g_bEnableGamma = Has(s, GP2X_OVL_CTRL, GP2X_OVL_NO_GAMMA) ? 0 : 1;
     std::memset(g_ulGammaTable, 0, sizeof g_ulGammaTable);
     ReplayPorts(s, GP2X_GAMMA_INDEX, [](u32 half, u32 v) { SetHalf(g_ulGammaTable, half, v); });
 }
