@@ -1,5 +1,6 @@
 # vorn-capture: the presentation on a virtual clock, to pictures and sound.
 add_executable(vorn-capture ${CMAKE_SOURCE_DIR}/runtime/main_capture.cpp
+  ${CMAKE_SOURCE_DIR}/runtime/capture/capture_args.cpp
   ${CMAKE_SOURCE_DIR}/runtime/capture/capture_run.cpp
   ${CMAKE_SOURCE_DIR}/runtime/capture/capture_out.cpp
   ${CMAKE_SOURCE_DIR}/runtime/capture/capture_scale.cpp)
@@ -14,7 +15,8 @@ if(VORN_VIDEO)
     pkg_check_modules(VORN_FFMPEG IMPORTED_TARGET libavformat libavcodec libavutil libswscale libswresample)
   endif()
   if(VORN_FFMPEG_FOUND)
-    target_sources(vorn-capture PRIVATE ${CMAKE_SOURCE_DIR}/runtime/capture/capture_video.cpp)
+    target_sources(vorn-capture PRIVATE ${CMAKE_SOURCE_DIR}/runtime/capture/capture_video.cpp
+      ${CMAKE_SOURCE_DIR}/runtime/capture/capture_video_queue.cpp)
     target_link_libraries(vorn-capture PRIVATE PkgConfig::VORN_FFMPEG)
     target_compile_definitions(vorn-capture PRIVATE VORN_HAVE_VIDEO=1)
   else()

@@ -1,9 +1,9 @@
 // Video files through libavformat/libavcodec: a muxer on a file descriptor
 // the caller owns, one video and one audio encoder, a sample FIFO so the
 // audio encoder always gets whole frames whatever the picture rate. The
-// encoding runs on a thread of its own, so the next frame is composed
-// meanwhile; pictures and sound reach it in the order they were given.
+// encoding runs on the queue's thread (capture_video_queue.cpp).
 #include "runtime/capture/capture_video.h"
+#include "runtime/capture/capture_video_queue.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -19,12 +19,7 @@ extern "C" {
 #include <unistd.h>
 
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 static int s_nFd = -1;
 static u32 s_ulKind = CAPVID_NONE;
@@ -40,23 +35,6 @@ static SwrContext *s_pResampler = nullptr;
 static AVAudioFifo *s_pFifo = nullptr;
 static int64_t s_llFrames = 0, s_llSamples = 0;
 static int s_nAudioFrameSize = 0;
-
-// Work handed to the encoding thread: a picture (w x h x 3 bytes) or
-// count sample frames.
-struct VIDEO_JOB {
-    u32 bPicture;
-    u32 ulCount;
-    std::vector<u8> data;
-};
-#define CAPVID_QUEUE 8
-static std::thread s_worker;
-static std::mutex s_mutex;
-static std::condition_variable s_cvWork, s_cvRoom;
-static std::deque<VIDEO_JOB> s_jobs;
-static std::vector<std::vector<u8>> s_spare; // buffers for reuse
-static bool s_bNoMoreJobs = false, s_bDropJobs = false, s_bWorkerFailed = false;
-static std::string s_strWorkerError;
-static void Worker();
 
 static std::string AvError(int r)
 {
@@ -115,24 +93,9 @@ static int64_t IoSeek(void *, int64_t offset, int whence)
 
 // --- Encoders --------------------------------------------------------------
 
-static void StopWorker(bool bDrop)
-{
-    if (!s_worker.joinable())
-        return;
-    {
-        std::lock_guard<std::mutex> lock(s_mutex);
-        s_bNoMoreJobs = true;
-        s_bDropJobs = s_bDropJobs || bDrop;
-    }
-    s_cvWork.notify_all();
-    s_worker.join();
-}
-
 void CaptureVideo_Abort()
 {
-    StopWorker(true);
-    s_jobs.clear();
-    s_spare.clear();
+    CaptureQueue_Clear();
     sws_freeContext(s_pScaler);
     s_pScaler = nullptr;
     swr_free(&s_pResampler);
@@ -342,8 +305,7 @@ bool CaptureVideo_Open(int fd, const std::string &path, u32 kind, u32 w, u32 h, 
             Fail(pErr, "cannot start the video file: " + AvError(r));
             break;
         }
-        s_bNoMoreJobs = s_bDropJobs = s_bWorkerFailed = false;
-        s_worker = std::thread(Worker);
+        CaptureQueue_Start();
         ok = true;
     } while (0);
     if (!ok)
@@ -351,7 +313,7 @@ bool CaptureVideo_Open(int fd, const std::string &path, u32 kind, u32 w, u32 h, 
     return ok;
 }
 
-static bool EncodePicture(const u8 *pBGR, u32 pitch, std::string *pErr)
+bool CaptureVideo_EncodePicture(const u8 *pBGR, u32 pitch, std::string *pErr)
 {
     if (av_frame_make_writable(s_pPicture) < 0)
         return Fail(pErr, "out of memory");
@@ -399,7 +361,7 @@ static bool DrainSound(bool bLast, std::string *pErr)
     }
 }
 
-static bool EncodeSound(const u8 *pLR, u32 count, std::string *pErr)
+bool CaptureVideo_EncodeSound(const u8 *pLR, u32 count, std::string *pErr)
 {
     while (count > 0) {
         // Converted a block at a time into a buffer of the encoder's layout.
@@ -421,76 +383,28 @@ static bool EncodeSound(const u8 *pLR, u32 count, std::string *pErr)
     return true;
 }
 
-static void Worker()
-{
-    for (;;) {
-        VIDEO_JOB job;
-        {
-            std::unique_lock<std::mutex> lock(s_mutex);
-            s_cvWork.wait(lock, [] { return !s_jobs.empty() || s_bNoMoreJobs; });
-            if (s_jobs.empty() || s_bDropJobs)
-                return;
-            job = std::move(s_jobs.front());
-            s_jobs.pop_front();
-        }
-        s_cvRoom.notify_one();
-        std::string err;
-        bool ok = s_bWorkerFailed ||
-                  (job.bPicture ? EncodePicture(job.data.data(), s_ulW * 3, &err)
-                                : EncodeSound(job.data.data(), job.ulCount, &err));
-        std::lock_guard<std::mutex> lock(s_mutex);
-        if (!ok) {
-            s_bWorkerFailed = true;
-            s_strWorkerError = err;
-        }
-        s_spare.push_back(std::move(job.data));
-    }
-}
-
-// Queues a copy of rows lines of bytes bytes each; waits while the queue is full.
-static bool Submit(u32 bPicture, const u8 *src, u32 rows, u32 bytes, u32 pitch, u32 count, std::string *pErr)
+bool CaptureVideo_Frame(const u8 *pBGR, u32 pitch, std::string *pErr)
 {
     if (!s_pMux)
         return Fail(pErr, "no video file open");
-    std::vector<u8> buf;
-    {
-        std::unique_lock<std::mutex> lock(s_mutex);
-        s_cvRoom.wait(lock, [] { return s_jobs.size() < CAPVID_QUEUE || s_bWorkerFailed; });
-        if (s_bWorkerFailed)
-            return Fail(pErr, s_strWorkerError);
-        if (!s_spare.empty()) {
-            buf = std::move(s_spare.back());
-            s_spare.pop_back();
-        }
-    }
-    buf.resize((size_t)rows * bytes);
-    for (u32 y = 0; y < rows; y++)
-        std::memcpy(buf.data() + (size_t)y * bytes, src + (size_t)y * pitch, bytes);
-    {
-        std::lock_guard<std::mutex> lock(s_mutex);
-        s_jobs.push_back(VIDEO_JOB{bPicture, count, std::move(buf)});
-    }
-    s_cvWork.notify_one();
-    return true;
-}
-
-bool CaptureVideo_Frame(const u8 *pBGR, u32 pitch, std::string *pErr)
-{
-    return Submit(1, pBGR, s_ulH, s_ulW * 3, pitch, 0, pErr);
+    return CaptureQueue_Submit(1, pBGR, s_ulH, s_ulW * 3, pitch, 0, pErr);
 }
 
 bool CaptureVideo_Sound(const u8 *pLR, u32 count, std::string *pErr)
 {
-    return Submit(0, pLR, 1, count * 4, 0, count, pErr);
+    if (!s_pMux)
+        return Fail(pErr, "no video file open");
+    return CaptureQueue_Submit(0, pLR, 1, count * 4, 0, count, pErr);
 }
 
 bool CaptureVideo_Close(std::string *pErr)
 {
     if (!s_pMux)
         return Fail(pErr, "no video file open");
-    StopWorker(false);
-    if (s_bWorkerFailed) {
-        Fail(pErr, s_strWorkerError);
+    CaptureQueue_Stop(false);
+    std::string err;
+    if (CaptureQueue_Failed(&err)) {
+        Fail(pErr, err);
         CaptureVideo_Abort();
         return false;
     }
