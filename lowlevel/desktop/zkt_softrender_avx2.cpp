@@ -223,15 +223,9 @@ inline __m256i DivPow2(__m256i x)
     return _mm256_srai_epi32(_mm256_add_epi32(x, _mm256_and_si256(_mm256_srai_epi32(x, 31), _mm256_set1_epi32((1 << K) - 1))), K);
 }
 
-inline __m256i Clamp8(__m256i x)
+inline __m256i Clamp(__m256i x, __m256i lo, __m256i hi)
 {
-    return _mm256_min_epi32(_mm256_max_epi32(x, _mm256_setzero_si256()), _mm256_set1_epi32(255));
-}
-
-// Two 16-bit values per 32-bit lane: lo in the low half, hi in the high.
-inline __m256i Pair16(__m256i lo, __m256i hi)
-{
-    return _mm256_or_si256(_mm256_and_si256(lo, _mm256_set1_epi32(0xFFFF)), _mm256_slli_epi32(hi, 16));
+    return _mm256_min_epi32(_mm256_max_epi32(x, lo), hi);
 }
 
 // The conversion computed rather than looked up: the numbers the tables
@@ -241,12 +235,21 @@ inline __m256i Pair16(__m256i lo, __m256i hi)
 void Colour(u32 *p, s32 n, const PxColour &t)
 {
     const __m256i bgv = _mm256_set1_epi32((int)t.bg), m8 = _mm256_set1_epi32(0xFF);
-    const __m256i c128 = _mm256_set1_epi32(128);
+    // Cb - 128 and Cr - 128 as the low and high 16 bits of a lane.
+    const __m256i flip = _mm256_set1_epi32(0x00808000);
+    const __m256i uvShuf = _mm256_setr_epi8(-1, 1, -1, 2, -1, 5, -1, 6, -1, 9, -1, 10, -1, 13, -1, 14, -1, 1, -1, 2,
+                                            -1, 5, -1, 6, -1, 9, -1, 10, -1, 13, -1, 14);
+    // Blue, green, red bytes of four pixels, as the packs leave them, back
+    // in pixel order.
+    const __m256i pxShuf = _mm256_setr_epi8(0, 4, 8, -1, 1, 5, 9, -1, 2, 6, 10, -1, 3, 7, 11, -1, 0, 4, 8, -1, 1, 5,
+                                            9, -1, 2, 6, 10, -1, 3, 7, 11, -1);
     const __m256i bri = _mm256_set1_epi32(t.brightness - 128), con = _mm256_set1_epi32(t.contrast + 8);
     const __m256i cbAB = _mm256_setr_epi32(t.cbAB[0], t.cbAB[1], t.cbAB[2], t.cbAB[3], 0, 0, 0, 0);
     const __m256i crAB = _mm256_setr_epi32(t.crAB[0], t.crAB[1], t.crAB[2], t.crAB[3], 0, 0, 0, 0);
     const __m256i k298 = _mm256_set1_epi32(298), kB = _mm256_set1_epi32(517);
     const __m256i kG = _mm256_set1_epi32((int)(0xFF9Cu | (u32)(u16)-208 << 16)), kR = _mm256_set1_epi32(409 << 16);
+    const __m256i yLo = _mm256_set1_epi32(-16), yHi = _mm256_set1_epi32(239), y112 = _mm256_set1_epi32(112);
+    const __m256i dLo = _mm256_set1_epi32(-128), dHi = _mm256_set1_epi32(127);
     s32 i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m256i v = Load(p + i);
@@ -255,28 +258,25 @@ void Colour(u32 *p, s32 n, const PxColour &t)
             Store(p + i, bgv);
             continue;
         }
-        // Y' = clamp((Y + brightness - 128) (contrast + 8) / 8 + 128).
+        // Y' - 16 = clamp((Y + brightness - 128) (contrast + 8) / 8 + 128) - 16.
         const __m256i y = _mm256_madd_epi16(_mm256_add_epi32(_mm256_and_si256(v, m8), bri), con);
-        const __m256i yl = _mm256_sub_epi32(Clamp8(_mm256_add_epi32(DivPow2<3>(y), c128)), _mm256_set1_epi32(16));
-        const __m256i l = _mm256_madd_epi16(yl, k298);
-        // u, v from Cb, Cr; the quadrant picks the matrix column.
-        const __m256i u = _mm256_sub_epi32(_mm256_and_si256(_mm256_srli_epi32(v, 8), m8), c128);
-        const __m256i w = _mm256_sub_epi32(_mm256_and_si256(_mm256_srli_epi32(v, 16), m8), c128);
-        const __m256i su = _mm256_srai_epi32(u, 31), sv = _mm256_srai_epi32(w, 31);
-        const __m256i k = _mm256_or_si256(_mm256_and_si256(sv, _mm256_set1_epi32(2)),
-                                          _mm256_and_si256(_mm256_xor_si256(su, sv), _mm256_set1_epi32(1)));
-        const __m256i uw = Pair16(u, w);
+        const __m256i l = _mm256_madd_epi16(Clamp(_mm256_add_epi32(DivPow2<3>(y), y112), yLo, yHi), k298);
+        const __m256i uw = _mm256_srai_epi16(_mm256_shuffle_epi8(_mm256_xor_si256(v, flip), uvShuf), 8);
+        // Quadrant 0..3 from the signs of u and v picks the matrix column.
+        const __m256i sv = _mm256_srli_epi32(uw, 31);
+        const __m256i k =
+            _mm256_or_si256(_mm256_xor_si256(_mm256_srli_epi32(_mm256_slli_epi32(uw, 16), 31), sv), _mm256_slli_epi32(sv, 1));
         const __m256i d0 = _mm256_madd_epi16(uw, _mm256_permutevar8x32_epi32(cbAB, k));
         const __m256i e0 = _mm256_madd_epi16(uw, _mm256_permutevar8x32_epi32(crAB, k));
-        const __m256i d = _mm256_sub_epi32(Clamp8(_mm256_add_epi32(DivPow2<6>(d0), c128)), c128);
-        const __m256i e = _mm256_sub_epi32(Clamp8(_mm256_add_epi32(DivPow2<6>(e0), c128)), c128);
-        const __m256i de = Pair16(d, e);
+        const __m256i d = Clamp(DivPow2<6>(d0), dLo, dHi), e = Clamp(DivPow2<6>(e0), dLo, dHi);
+        const __m256i de = _mm256_blend_epi16(d, _mm256_slli_epi32(e, 16), 0xAA);
         const __m256i vb = _mm256_srai_epi32(_mm256_add_epi32(l, _mm256_madd_epi16(de, kB)), 8);
         const __m256i vg = _mm256_srai_epi32(_mm256_add_epi32(l, _mm256_madd_epi16(de, kG)), 8);
         const __m256i vr = _mm256_srai_epi32(_mm256_add_epi32(l, _mm256_madd_epi16(de, kR)), 8);
-        const __m256i px = _mm256_or_si256(
-            _mm256_or_si256(Clamp8(vb), _mm256_slli_epi32(Clamp8(vg), 8)), _mm256_slli_epi32(Clamp8(vr), 16));
-        Store(p + i, Select(wm, _mm256_or_si256(px, Written()), bgv));
+        // The saturating packs clamp to 0..255.
+        const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(vb, vg), _mm256_packs_epi32(vr, vr));
+        const __m256i px = _mm256_or_si256(_mm256_shuffle_epi8(bytes, pxShuf), Written());
+        Store(p + i, Select(wm, px, bgv));
     }
     if (i < n)
         ZKT_SoftRenderSSE2_Colour(p + i, n - i, t);
