@@ -282,26 +282,6 @@ void Colour(u32 *p, s32 n, const PxColour &t)
         ZKT_SoftRenderSSE2_Colour(p + i, n - i, t);
 }
 
-void Gamma(u32 *p, s32 n, const PxGamma &g)
-{
-    const __m256i m8 = _mm256_set1_epi32(0xFF);
-    const int *l0 = (const int *)g.lut[0], *l1 = (const int *)g.lut[1], *l2 = (const int *)g.lut[2];
-    s32 i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m256i v = Load(p + i);
-        const __m256i wm = WrittenMask(v);
-        if (_mm256_testz_si256(wm, wm))
-            continue;
-        const __m256i b = _mm256_i32gather_epi32(l0, _mm256_and_si256(v, m8), 4);
-        const __m256i gr = _mm256_i32gather_epi32(l1, _mm256_and_si256(_mm256_srli_epi32(v, 8), m8), 4);
-        const __m256i r = _mm256_i32gather_epi32(l2, _mm256_and_si256(_mm256_srli_epi32(v, 16), m8), 4);
-        const __m256i px = _mm256_or_si256(_mm256_or_si256(b, gr), _mm256_or_si256(r, Written()));
-        Store(p + i, Select(wm, px, v));
-    }
-    if (i < n)
-        ZKT_SoftRenderScalar_Gamma(p + i, n - i, g);
-}
-
 void Pack(u8 *dst, const u32 *src, s32 n)
 {
     // Twelve bytes from each four pixels; each store writes sixteen, the
@@ -325,7 +305,7 @@ void Pack(u8 *dst, const u32 *src, s32 n)
 
 const SoftRenderKernels g_softRenderAVX2 = {
     "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, Widen,
-    RGB, Gamma, Pack,
+    RGB, ZKT_SoftRenderScalar_Gamma, Pack, // gathers lose to plain look-ups here
 };
 
 #endif
