@@ -33,6 +33,7 @@ static inline u16 ReadCode(const u16 *codes, u32 k)
 
 u32 ZKT_DP_SplashZkt_Reset()
 {
+    g_bZktLogoInit = 0; // its picture area is cleared again on the next paint
     return 1;
 }
 

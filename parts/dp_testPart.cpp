@@ -58,7 +58,13 @@ void TestPart_GetGeometry(u32 mode, TESTPART_GEOMETRY *pGeo)
 
 u32 ZKT_DP_TestPart_Reset()
 {
+    // Everything a first run starts from, so a part started over (the
+    // window's restart and seeks) paints as on that first run.
     g_bTestPartFirstPaint = 0;
+    s_OSD_FIRST_BUF = 1;
+    s_RGB_FIRST_BUF = 1;
+    s_prevCol = 1;
+    s_setFirstOSD = 0;
     return 1;
 }
 

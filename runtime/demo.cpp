@@ -68,6 +68,27 @@ void DEMO_RequestLeave()
     s_bDemoLeave = 1;
 }
 
+void DEMO_ClearLayers()
+{
+    u32 black[256] = {};
+    ZKT_SetOSDPaletteUsingRGB(0, black, 256);
+    ZKT_SetPalette(0, black, 256);
+    ZKT_SetYUVVideoPlane(1, 0, 0, 0, 319, 240, 240, 320, 0, 0, 0, 0, 0, 0);
+    ZKT_SetYUVVideoPlane(0, 0, 0, 0, 319, 240, 240, 320, 0, 0, 0, 0, 0, 0);
+    ZKT_SetSPUPlane(0, 0, 0, 0, 0);
+    ZKT_SetOSDPlane(0, 0, 0);
+    ZKT_SetRGBRegionOperation(5, 0, 0, 0, 0, 0, 0, 0, 0);
+    for (u32 r = 1; r <= 4; r++)
+        ZKT_SetRGBRegionOperation(r, 0, 0, 0, 0, 0, 0, 0, 0);
+    ZKT_SetYUVVideoPlaneScaler(1, 1, 1024, 1024);
+    ZKT_SetYUVVideoPlaneScaler(1, 0, 1024, 1024);
+    ZKT_SetYUVVideoPlanePriority(1);
+    ZKT_HwBitBlt(0, 720, 720, 576, 0, 720, 0, 0, 0, 0);
+    ZKT_SetRGBStartAddress(0);
+    ZKT_WaitHwBlitter(0);
+    ZKT_SetRGBRegionOperation(5, 1, 1, 0, 0, 0, 0, 0, 0);
+}
+
 int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM *platform)
 {
     s_bDemoLeave = 0;
@@ -91,6 +112,11 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
     // 3. Configured clock.
     Trace("ZKT_ParseConfig");
     u32 ulConfiguredClock = (u32)ZKT_ParseConfig("config.txt");
+    if (g_pDemoViewer) {
+        u32 scale = 1, bFullscreen = 0;
+        DEMO_ReadViewerConfig(&scale, &bFullscreen);
+        g_pDemoViewer->pfnStart(scale, bFullscreen);
+    }
 
     // 4.
     Trace("SDL_Init");
@@ -232,13 +258,18 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
 
         Trace("loop");
         u32 input = 0, prevInput = 0;
+        if (g_pDemoViewer)
+            DEMO_ViewerReset();
         for (;;) {
             u32 t = ZKT_TMV_Retrieve_Absolute_Timer() + start[0].ulTime;
             ZKT_GetGP2XInputState(&input);
             if (input & ZKT_BTN_EXIT)
                 break;
+            u32 bPaint = 1;
+            if (g_pDemoViewer)
+                bPaint = DEMO_ViewerRound(module, part, ulMode, &t, &input);
             ZKT_TMV_HandleVolAndTinyMenu(input, prevInput);
-            if (ZKT_TMV_TinyMenu_GetState() == 0) {
+            if (ZKT_TMV_TinyMenu_GetState() == 0 && bPaint) {
                 for (int i = 0; i < DEMO_PART_COUNT; i++)
                     if (part[i].ulStart <= t && t < part[i].ulEnd)
                         part[i].pfnPaint(t - part[i].ulStart, part[i].ulEnd - part[i].ulStart, ulMode);
@@ -266,23 +297,7 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
 
         // Shut-down 1 to 8: every layer off and the screen memory cleared.
         Trace("shutdown");
-        u32 black[256] = {};
-        ZKT_SetOSDPaletteUsingRGB(0, black, 256);
-        ZKT_SetPalette(0, black, 256);
-        ZKT_SetYUVVideoPlane(1, 0, 0, 0, 319, 240, 240, 320, 0, 0, 0, 0, 0, 0);
-        ZKT_SetYUVVideoPlane(0, 0, 0, 0, 319, 240, 240, 320, 0, 0, 0, 0, 0, 0);
-        ZKT_SetSPUPlane(0, 0, 0, 0, 0);
-        ZKT_SetOSDPlane(0, 0, 0);
-        ZKT_SetRGBRegionOperation(5, 0, 0, 0, 0, 0, 0, 0, 0);
-        for (u32 r = 1; r <= 4; r++)
-            ZKT_SetRGBRegionOperation(r, 0, 0, 0, 0, 0, 0, 0, 0);
-        ZKT_SetYUVVideoPlaneScaler(1, 1, 1024, 1024);
-        ZKT_SetYUVVideoPlaneScaler(1, 0, 1024, 1024);
-        ZKT_SetYUVVideoPlanePriority(1);
-        ZKT_HwBitBlt(0, 720, 720, 576, 0, 720, 0, 0, 0, 0);
-        ZKT_SetRGBStartAddress(0);
-        ZKT_WaitHwBlitter(0);
-        ZKT_SetRGBRegionOperation(5, 1, 1, 0, 0, 0, 0, 0, 0);
+        DEMO_ClearLayers();
         ZKT_WaitVSync();
         if (!platform->bDesktop && ZKT_ModeIsTV(ulSavedMode))
             ZKT_SetTvInterlace(1);

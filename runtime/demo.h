@@ -6,6 +6,7 @@
 #include "lowlevel/zkt_lowLevel.h"
 
 struct MDRIVER;
+struct MODULE;
 
 // One timed part of the presentation: painted while start <= t < end.
 struct DEMO_PART {
@@ -52,8 +53,37 @@ int DEMO_Main(int argc, char **argv, const DEMO_PART *parts, const DEMO_PLATFORM
 // tools that drive their own clock). Cleared when DEMO_Main starts.
 void DEMO_RequestLeave();
 
+// Shut-down steps 1 to 7: every layer off, the screen memory cleared and
+// the whole RGB layer shown again.
+void DEMO_ClearLayers();
+
 // The configured CPU clock in MHz, kept to 175..266.
 u32 DEMO_ClampClock(u32 mhz);
+
+// --- Viewer controls of the desktop window (runtime/demo_viewer.cpp) ---
+struct DEMO_VIEWER {
+    // Scale (1..4) and full screen from "config.txt", before the window opens.
+    void (*pfnStart)(u32 scale, u32 bFullscreen);
+    // The next clock key pressed, as its function key number: 2 pause,
+    // 3 one frame forward, 4 and 5 back and forward one music position,
+    // 6 restart; 0 when none is waiting.
+    u32 (*pfnKey)();
+    // The viewer's state for the window title ("" when nothing to say).
+    void (*pfnStatus)(const char *text);
+};
+// Set by the desktop program before DEMO_Main; null (no viewer) elsewhere.
+extern const DEMO_VIEWER *g_pDemoViewer;
+// Frame step of the pause: to the next frame of a 60 fps capture from 0.
+#define DEMO_VIEW_FPS 60
+u32 DEMO_ViewerNextFrameTime(u32 t);
+// SCALE= (1..4) and FULLSCREEN= (0 or 1) from "config.txt"; a bad value
+// gives the default and one line on standard error.
+void DEMO_ReadViewerConfig(u32 *pScale, u32 *pFullscreen);
+void DEMO_ViewerReset();
+// Once per round after the input is read: applies the clock keys, may move
+// *pT, keeps the menu shut while paused (clears its buttons from *pInput);
+// returns whether the parts paint this round.
+u32 DEMO_ViewerRound(MODULE *module, DEMO_PART *parts, u32 mode, u32 *pT, u32 *pInput);
 
 // Optional trace of the start-up and shut-down steps, for tests: every
 // step reports its name before it runs.

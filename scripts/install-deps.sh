@@ -8,9 +8,10 @@
 set -euo pipefail
 what=${1:-run}
 
-# Building and running: compiler, SDL 1.2, libmikmod, and FreeType with the
-# typeface the text font is generated from.
-RUN_PKGS=(cmake g++ make pkg-config libsdl1.2-dev libmikmod-dev libfreetype-dev fonts-dejavu-core)
+# Building and running: compiler, SDL 1.2, libmikmod, libpng for the
+# window's screenshots, and FreeType with the typeface the text font is
+# generated from.
+RUN_PKGS=(cmake g++ make pkg-config libsdl1.2-dev libmikmod-dev libpng-dev libfreetype-dev fonts-dejavu-core)
 # The Windows programs: the MinGW-w64 cross compiler, and what building
 # SDL 1.2 and libmikmod from Debian's sources and packing the zip take.
 WINDOWS_PKGS=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix zip patch dpkg-dev)

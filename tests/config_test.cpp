@@ -186,3 +186,21 @@ TEST(Config, ClockClamp)
 }
 
 } // namespace
+
+// SCALE and FULLSCREEN read like SPEED, but tell a missing key from one
+// that holds no usable number (no digits, or too many to be one).
+TEST(Config, OtherKeysTellMissingFromBad)
+{
+    auto parse = [](const std::string &text, const char *key, u32 *v) {
+        return ZKT_ParseConfigKeyBuffer((const u8 *)text.data(), (u32)text.size(), key, v);
+    };
+    u32 v = 99;
+    EXPECT_EQ(parse("SPEED=200\n", "SCALE", &v), 0u);
+    EXPECT_EQ(parse("# SCALE=2\nscale: 3 x\n", "SCALE", &v), ZKT_CONFIG_NUMBER);
+    EXPECT_EQ(v, 3u);
+    EXPECT_EQ(parse("SCALE=2\nSCALE=big\n", "SCALE", &v), ZKT_CONFIG_NOT_A_NUMBER);
+    EXPECT_EQ(parse("SCALE=4294967298\n", "SCALE", &v), ZKT_CONFIG_NOT_A_NUMBER);
+    EXPECT_EQ(parse("fullscreen=1", "FULLSCREEN", &v), ZKT_CONFIG_NUMBER);
+    EXPECT_EQ(v, 1u);
+    EXPECT_EQ(parse("FULLSCREEN", "FULLSCREEN", &v), 0u);
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -373,6 +374,74 @@ TEST_F(LowLevel, EveryEventTakenAndNoQuitOrShortPressLost)
     }
     raise(SIGTERM);
     EXPECT_EQ(Buttons() & 0x80000u, 0x80000u);
+}
+
+// The viewer scales only the copy on SDL's screen: the window picture keeps
+// its own surface and size, a click maps back through the scale, the layer
+// keys leave the model's flags alone, the arrows and - = act as stick and
+// volume, and no viewer key acts while the keyboard is a device.
+TEST_F(LowLevel, ViewerScalesOnlyThePresentation)
+{
+    ZKT_FreeLowLevelAPI(0);
+    ZKT_WinViewerStart(2, 0);
+    ASSERT_EQ(ZKT_InitLowLevelAPI("test"), 0u);
+    SDL_Surface *video = SDL_GetVideoSurface();
+    ASSERT_NE(video, nullptr);
+    ASSERT_NE(g_Screen, video);
+    EXPECT_EQ(video->w, 1320);
+    EXPECT_EQ(video->h, 760);
+    EXPECT_EQ(g_Screen->w, 660);
+    EXPECT_EQ(g_Screen->h, 380);
+    ZKT_LowLevelAPI_SoftRender();
+    const u8 *pic = (const u8 *)g_Screen->pixels, *out = (const u8 *)video->pixels;
+    int wrong = 0;
+    for (int y = 0; y < 760; y++)
+        for (int x = 0; x < 1320; x++)
+            wrong += std::memcmp(out + y * video->pitch + x * 3, pic + (y / 2) * g_Screen->pitch + (x / 2) * 3, 3) != 0;
+    EXPECT_EQ(wrong, 0);
+
+    SDL_Event click = {};
+    click.type = SDL_MOUSEBUTTONDOWN;
+    click.button.button = SDL_BUTTON_LEFT;
+    click.button.x = 611 * 2 + 1; // the pictured right small button
+    click.button.y = 224 * 2 + 1;
+    SDL_PushEvent(&click);
+    Buttons();
+    ZKT_LowLevelAPI_SoftRender();
+    EXPECT_EQ(Buttons(), 0x100u);
+    ZKT_LowLevelAPI_SoftRender();
+
+    g_bOSDLayerEnable = 1;
+    PushKey(SDLK_3, true);
+    PushKey(SDLK_3, false);
+    PushKey(SDLK_UP, true);
+    PushKey(SDLK_EQUALS, true);
+    PushKey(SDLK_F2, true);
+    PushKey(SDLK_F5, true);
+    EXPECT_EQ(Buttons(), 0x20001u);
+    EXPECT_EQ(g_ulViewHiddenLayers, ZKT_VIEW_OSD);
+    EXPECT_EQ(g_bOSDLayerEnable, 1u);
+    char *title = nullptr;
+    SDL_WM_GetCaption(&title, nullptr);
+    EXPECT_NE(std::string(title ? title : "").find("hidden: OSD"), std::string::npos) << title;
+    EXPECT_EQ(ZKT_WinTakeViewerKey(), 2u);
+    EXPECT_EQ(ZKT_WinTakeViewerKey(), 5u);
+    EXPECT_EQ(ZKT_WinTakeViewerKey(), 0u);
+
+    PushKey(SDLK_F10, true);
+    Buttons();
+    EXPECT_EQ(SDL_GetVideoSurface()->w, 1980);
+    EXPECT_EQ(g_Screen->w, 660);
+
+    PushKey(SDLK_SCROLLOCK, true);
+    PushKey(SDLK_SCROLLOCK, false);
+    PushKey(SDLK_3, true);
+    PushKey(SDLK_F2, true);
+    PushKey(SDLK_F9, true);
+    Buttons();
+    EXPECT_EQ(g_ulViewHiddenLayers, ZKT_VIEW_OSD);
+    EXPECT_EQ(ZKT_WinTakeViewerKey(), 0u);
+    EXPECT_EQ(SDL_GetVideoSurface()->w, 1980);
 }
 
 TEST_F(LowLevel, WinReadReportsTheModeItWasAskedFor)

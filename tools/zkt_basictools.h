@@ -78,6 +78,14 @@ s32 ZKT_Rand();
 s32 ZKT_ParseConfig(const char *name);
 // The same scan over bytes already in memory; never reads outside them.
 s32 ZKT_ParseConfigBuffer(const u8 *data, u32 length);
+// Any other numeric key, read by the same rules (case-insensitive, anywhere,
+// the last occurrence wins, every digit on its line). Returns 0 when the key
+// is absent, ZKT_CONFIG_NUMBER with *pValue set, or ZKT_CONFIG_NOT_A_NUMBER
+// when its line has no digits or more than 32 bits of them.
+#define ZKT_CONFIG_NUMBER 1u
+#define ZKT_CONFIG_NOT_A_NUMBER 2u
+u32 ZKT_ParseConfigKey(const char *key, u32 *pValue);
+u32 ZKT_ParseConfigKeyBuffer(const u8 *data, u32 length, const char *key, u32 *pValue);
 // Files above this size are not read (0): no real configuration is that big.
 #define ZKT_CONFIG_MAX_SIZE (1u << 20)
 // The configured clock as the runtime uses it: read as unsigned, so that

@@ -82,6 +82,11 @@ u32 ZKT_TMV_TinyMenu_Update();
 u32 ZKT_TMV_Start_Absolute_Timer();
 // Presentation time in ms, without the paused spans.
 u32 ZKT_TMV_Retrieve_Absolute_Timer();
+// The same pause as the menu's, for the viewer's own pause key, and
+// setting the presentation time (paused or running) for its seeks.
+u32 ZKT_TMV_Pause_Absolute_Timer();
+u32 ZKT_TMV_Resume_Absolute_Timer();
+u32 ZKT_TMV_Set_Absolute_Timer(u32 ms);
 
 // Single steps of the handler. Unlike the handler they leave the music's
 // pause alone.

@@ -60,6 +60,25 @@ static void ResumeClock(u32 now)
     s_bTMV_CLOCK_PAUSED = 0;
 }
 
+u32 ZKT_TMV_Pause_Absolute_Timer()
+{
+    PauseClock(ZKT_TMV_Now());
+    return ZKT_OK;
+}
+
+u32 ZKT_TMV_Resume_Absolute_Timer()
+{
+    ResumeClock(ZKT_TMV_Now());
+    return ZKT_OK;
+}
+
+u32 ZKT_TMV_Set_Absolute_Timer(u32 ms)
+{
+    const u32 ref = s_bTMV_CLOCK_PAUSED ? g_TMV_ABSOLUTE_TIMER_START_PAUSE : ZKT_TMV_Now();
+    g_TMV_ABSOLUTE_TIMER_START = ref - ms;
+    return ZKT_OK;
+}
+
 // ---- state changes ----
 
 u32 ZKT_TMV_TinyMenu_Initialize(u32 bLCD, u32 bPAL)

@@ -35,6 +35,7 @@ static void InstallEventHandling();
 static void ApplyCaption();
 static char s_strCaption[128];
 static char s_strCaptionExtra[160];
+static char s_strCaptionLayers[96];
 
 u32 ZKT_InitLowLevelAPI(const char *caption)
 {
@@ -70,7 +71,7 @@ u32 ZKT_InitLowLevelAPI(const char *caption)
         return ZKT_ERR_INIT;
     SDL_ShowCursor(1);
     InstallEventHandling();
-    g_Screen = SDL_SetVideoMode(660, 380, 24, SDL_SWSURFACE);
+    g_Screen = ZKT_WinOpenWindow(660, 380);
     if (!g_Screen)
         return ZKT_ERR_INIT;
 
@@ -87,6 +88,7 @@ u32 ZKT_InitLowLevelAPI(const char *caption)
     g_ulDISPLAY_MODE = 0;
     std::snprintf(s_strCaption, sizeof s_strCaption, "%s", caption ? caption : "");
     s_strCaptionExtra[0] = 0;
+    s_strCaptionLayers[0] = 0;
     ApplyCaption();
 
     for (u32 q = 0; q < 4; q++)
@@ -104,6 +106,7 @@ u32 ZKT_FreeLowLevelAPI(u32 bReturnToMenu)
     std::free(g_GP2X_VIDEO_BASE_PTR);
     g_GP2X_VIDEO_BASE_PTR = nullptr;
     g_Screen = nullptr;
+    ZKT_WinCloseWindow();
     SDL_Quit();
     return ZKT_OK;
 }
@@ -120,7 +123,7 @@ u32 ZKT_SetDisplayMode(u32 mode, u32 bitDepth)
     g_nColorBitDepth = (s32)bitDepth;
     int w, h;
     OutputSize(mode, &w, &h);
-    g_Screen = SDL_SetVideoMode(w, h, 24, SDL_SWSURFACE);
+    g_Screen = ZKT_WinOpenWindow(w, h);
     g_cursorLayer.bEnable = 0;
     // Modes past the table keep the last valid size rather than reading
     // beyond it.
@@ -270,6 +273,13 @@ static constexpr KeyBit s_ButtonKeys[20] = {
     {SDLK_KP_MINUS, 0x10000}, {SDLK_KP_PLUS, 0x20000}, {SDLK_KP5, 0x40000},      {SDLK_ESCAPE, 0x80000},
 };
 
+// Keyboards without a keypad: the arrows as the stick, the main row's - and
+// = as volume.
+static constexpr KeyBit s_ExtraButtonKeys[6] = {
+    {SDLK_UP, 0x00001},    {SDLK_LEFT, 0x00004},  {SDLK_DOWN, 0x00010},
+    {SDLK_RIGHT, 0x00040}, {SDLK_MINUS, 0x10000}, {SDLK_EQUALS, 0x20000},
+};
+
 struct KeyCode {
     SDLKey key;
     u16 usCode;
@@ -361,9 +371,10 @@ static void ApplyCaption()
 {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return;
-    char title[400];
-    std::snprintf(title, sizeof title, "%s%s%s", s_strCaption,
-                  s_bReadGP2XMode ? "" : " - keyboard is a USB device (Scroll Lock)", s_strCaptionExtra);
+    char title[512];
+    std::snprintf(title, sizeof title, "%s%s%s%s", s_strCaption,
+                  s_bReadGP2XMode ? "" : " - keyboard is a USB device (Scroll Lock)", s_strCaptionExtra,
+                  s_strCaptionLayers);
     SDL_WM_SetCaption(title, s_strCaption);
 }
 
@@ -372,6 +383,14 @@ void ZKT_WinSetCaptionExtra(const char *extra)
     if (std::strcmp(extra, s_strCaptionExtra) == 0)
         return;
     std::snprintf(s_strCaptionExtra, sizeof s_strCaptionExtra, "%s", extra);
+    ApplyCaption();
+}
+
+void ZKT_WinSetCaptionLayers(const char *text)
+{
+    if (std::strcmp(text, s_strCaptionLayers) == 0)
+        return;
+    std::snprintf(s_strCaptionLayers, sizeof s_strCaptionLayers, "%s", text);
     ApplyCaption();
 }
 
@@ -384,6 +403,9 @@ u32 ZKT_WinButtonMaskForKey(u32 key)
 {
     u32 mask = 0;
     for (const KeyBit &k : s_ButtonKeys)
+        if ((u32)k.key == key)
+            mask |= k.ulMask;
+    for (const KeyBit &k : s_ExtraButtonKeys)
         if ((u32)k.key == key)
             mask |= k.ulMask;
     return mask;
@@ -437,6 +459,8 @@ static void HandleEvent(const SDL_Event &ev)
         }
     }
     if (s_bReadGP2XMode) {
+        if (down && ZKT_WinViewerKey(sym, ev.key.keysym.mod))
+            return;
         const u32 m = ZKT_WinButtonMaskForKey(sym);
         if (down) {
             s_ulGP2XInputState |= m;
@@ -490,6 +514,7 @@ u32 ZKT_WinReadPointer(s32 *pX, s32 *pY)
     s_bClickLatched = 0;
     *pX = x;
     *pY = y;
+    ZKT_WinMapPointer(pX, pY);
     return pressed;
 }
 

@@ -133,6 +133,46 @@ u32 ZKT_WinReadPointer(s32 *pX, s32 *pY);
 u32 ZKT_WinKeyboardIsButtons();
 // Text appended to the window title (state of the viewer controls).
 void ZKT_WinSetCaptionExtra(const char *extra);
+void ZKT_WinSetCaptionLayers(const char *text);
+
+// --- Viewer (zkt_winview.cpp): how the window picture is shown ---
+// The window picture stays the compositor's own surface (g_Screen) at its
+// size; only its copy to SDL's screen is scaled (nearest neighbour) or
+// centred on a black full screen, and the help is drawn on that copy.
+#define ZKT_VIEW_MAX_SCALE 4
+// Layer views: a set bit leaves that layer out of the composition, whatever
+// the model's enable flags say (keys 1 to 6 in this order).
+#define ZKT_VIEW_YUV_A 0x01u
+#define ZKT_VIEW_YUV_B 0x02u
+#define ZKT_VIEW_OSD 0x04u
+#define ZKT_VIEW_SPU 0x08u
+#define ZKT_VIEW_RGB 0x10u
+#define ZKT_VIEW_CURSOR 0x20u
+#define ZKT_VIEW_LAYERS 6
+extern u32 g_ulViewHiddenLayers;
+// Turns the viewer keys on (the desktop program) with the starting scale
+// (1..4) and full screen; ZKT_FreeLowLevelAPI turns them off again.
+void ZKT_WinViewerStart(u32 scale, u32 bFullscreen);
+u32 ZKT_WinViewerScale();
+u32 ZKT_WinViewerIsFullscreen();
+// Sets SDL's screen for a w x h window picture; returns the surface the
+// compositor writes it into (SDL's screen itself at scale 1 in a window).
+SDL_Surface *ZKT_WinOpenWindow(s32 w, s32 h);
+void ZKT_WinCloseWindow();
+// Copies the window picture to SDL's screen when it is not the screen
+// itself; returns 1 when it did.
+u32 ZKT_WinPresent();
+// Screen coordinates to window picture coordinates (-1 outside it).
+void ZKT_WinMapPointer(s32 *pX, s32 *pY);
+// A key-down in button mode; 1 when it was a viewer key.
+u32 ZKT_WinViewerKey(u32 sym, u32 mod);
+// The next clock key (see DEMO_PLATFORM), 0 when none.
+u32 ZKT_WinTakeViewerKey();
+const u8 *ZKT_WinPicture(s32 *pW, s32 *pH, s32 *pPitch);
+// F12: the emulated screen, or the whole window picture, as the next free
+// vorn-NNNN.png in the working directory; the name is returned in name.
+u32 ZKT_WinSaveScreenshot(u32 bWholeWindow, char *name, u32 nameSize);
+u32 ZKT_WinSavePNG(const u8 *pixels, s32 w, s32 h, s32 pitch, char *name, u32 nameSize);
 // The button bits of an SDL key symbol, and its Linux input key code (0 when
 // the key is not in the table).
 u32 ZKT_WinButtonMaskForKey(u32 key);

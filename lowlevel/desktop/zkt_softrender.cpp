@@ -26,26 +26,28 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
 {
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    // The viewer's layer views; the model's own enable flags stay as set.
+    const u32 hidden = g_ulViewHiddenLayers;
     const SoftRenderKernels &K = ZKT_SoftRenderKernels();
     // Every pixel starts as the background, unwritten. Only the flags
     // matter: no layer reads an unwritten pixel's colour (they replace it),
     // and the colour pass gives every pixel still unwritten the converted
     // background.
     // Lines that a YUV region draws whole need no clearing.
-    ZKT_SoftRenderYUVPrepare();
+    ZKT_SoftRenderYUVPrepare(hidden);
     for (s32 y = 0; y < H; y++)
         if (!ZKT_SoftRenderYUVCoversLine(y, W))
             K.fill(g_ulSoftRenderWork + (s64)y * W, W, 0);
     ZKT_SoftRenderYUVDraw();
     if (g_bSPUonTopOfOSDLayer) {
-        if (g_bOSDLayerEnable)
+        if (g_bOSDLayerEnable && !(hidden & ZKT_VIEW_OSD))
             ZKT_LowLevelAPI_SoftRender_OSD_Layer();
-        if (g_bSPULayerEnable)
+        if (g_bSPULayerEnable && !(hidden & ZKT_VIEW_SPU))
             ZKT_LowLevelAPI_SoftRender_SPU_Layer();
     } else {
-        if (g_bSPULayerEnable)
+        if (g_bSPULayerEnable && !(hidden & ZKT_VIEW_SPU))
             ZKT_LowLevelAPI_SoftRender_SPU_Layer();
-        if (g_bOSDLayerEnable)
+        if (g_bOSDLayerEnable && !(hidden & ZKT_VIEW_OSD))
             ZKT_LowLevelAPI_SoftRender_OSD_Layer();
     }
 
@@ -53,9 +55,9 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
     // goes through colour, RGB, cursor, gamma and packing while in cache.
     static PxColour s_colour;
     ZKT_SoftRenderColourPrepare(s_colour);
-    const bool bRGB = ZKT_SoftRenderRGBPrepare();
+    const bool bRGB = ZKT_SoftRenderRGBPrepare() && !(hidden & ZKT_VIEW_RGB);
     ZKT_SoftRenderCursor cur;
-    const bool bCursor = g_cursorLayer.bEnable && ZKT_SoftRenderCursorPrepare(cur);
+    const bool bCursor = g_cursorLayer.bEnable && !(hidden & ZKT_VIEW_CURSOR) && ZKT_SoftRenderCursorPrepare(cur);
     // A table that changes nothing is skipped.
     static PxGamma s_gamma;
     const bool bGamma = g_bEnableGamma && ZKT_SoftRenderGammaPrepare(s_gamma);

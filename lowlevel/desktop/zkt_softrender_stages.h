@@ -5,9 +5,10 @@
 
 #include "lowlevel/desktop/zkt_softrender_px.h"
 
-// YUV planes: the four regions resolved, whether they draw the whole of
-// line y (W wide), and the drawing, lower plane first.
-void ZKT_SoftRenderYUVPrepare();
+// YUV planes: the four regions resolved (without the planes the viewer's
+// ZKT_VIEW_YUV_A / _B bits in hidden leave out), whether they draw the whole
+// of line y (W wide), and the drawing, lower plane first.
+void ZKT_SoftRenderYUVPrepare(u32 hidden);
 bool ZKT_SoftRenderYUVCoversLine(s32 y, s32 W);
 void ZKT_SoftRenderYUVDraw();
 

@@ -168,6 +168,8 @@ void ZKT_LowLevelAPI_SoftRender()
     // (tests, captures) is complete once written.
     if (ok && video && s == SDL_GetVideoSurface())
         SDL_UpdateRect(s, 0, 0, winW, winH);
+    else if (ok && video)
+        ZKT_WinPresent(); // scaled, full screen or under the help
     // The fixed 2 ms pause, on the model's clock so a virtual one skips it.
     ZKT_Sleep(2);
     if (g_bSaveOnDisk)

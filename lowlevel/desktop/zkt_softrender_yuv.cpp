@@ -166,7 +166,7 @@ void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion)
 
 // Step 3: the lower plane's regions, then the upper plane's; lines of the
 // lower plane that the upper one covers completely are not drawn.
-void ZKT_SoftRenderYUVPrepare()
+void ZKT_SoftRenderYUVPrepare(u32 hidden)
 {
     const u32 lowerA = g_bYUVFirstPlanePriority ? 0 : 1;
     YUVRegion *r = s_yuvRegion;
@@ -174,6 +174,11 @@ void ZKT_SoftRenderYUVPrepare()
     YUVPrepare(lowerA, 0, r[1]);
     YUVPrepare(!lowerA, 1, r[2]);
     YUVPrepare(!lowerA, 0, r[3]);
+    // A plane the viewer leaves out draws nothing and covers nothing.
+    if (hidden & (lowerA ? ZKT_VIEW_YUV_A : ZKT_VIEW_YUV_B))
+        r[0].bDraw = r[1].bDraw = false;
+    if (hidden & (lowerA ? ZKT_VIEW_YUV_B : ZKT_VIEW_YUV_A))
+        r[2].bDraw = r[3].bDraw = false;
 }
 
 void ZKT_SoftRenderYUVDraw()
