@@ -18,9 +18,9 @@
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
 
+#ifdef VORN_HAVE_PNG
 static u32 s_ulNextShot = 1;
 
-#ifdef VORN_HAVE_PNG
 // Writes w x h pixels stored blue, green, red as an RGB PNG; false on any
 // failure (the caller removes the file).
 static bool WritePNG(FILE *f, const u8 *pixels, s32 w, s32 h, s32 pitch)
