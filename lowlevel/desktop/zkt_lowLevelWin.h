@@ -129,6 +129,12 @@ u32 ZKT_WinReadSDLEvent(u32 bGP2XMode, u32 *pButtons, u16 *pType, u16 *pCode, u3
 // pressed: held now, or clicked since the last call (so a click shorter than
 // a frame is still seen once).
 u32 ZKT_WinReadPointer(s32 *pX, s32 *pY);
+// Start-up of the input side (zkt_lowLevelWin_input.cpp): the keyboard back
+// to buttons with nothing pressed or queued, before the window opens; SDL's
+// quit filter, once video is up; the window title.
+void ZKT_WinResetInput();
+void ZKT_WinInstallEventHandling();
+void ZKT_WinSetCaption(const char *caption);
 // 1 while the keyboard acts as the buttons, 0 in the device mode.
 u32 ZKT_WinKeyboardIsButtons();
 // Text appended to the window title (state of the viewer controls).
