@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #ifdef VORN_HAVE_PNG
 #include <png.h>
@@ -21,11 +22,19 @@
 #ifdef VORN_HAVE_PNG
 static u32 s_ulNextShot = 1;
 
+// libpng's own messages stay quiet: the caller says in one line what failed.
+static void PNGError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+static void PNGWarning(png_structp, png_const_charp) {}
+
 // Writes w x h pixels stored blue, green, red as an RGB PNG; false on any
 // failure (the caller removes the file).
 static bool WritePNG(FILE *f, const u8 *pixels, s32 w, s32 h, s32 pitch)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PNGError, PNGWarning);
     if (!png)
         return false;
     png_infop info = png_create_info_struct(png);
@@ -65,7 +74,18 @@ static bool TakeName(const char *tmp, const char *name)
 #ifdef _WIN32
     return rename(tmp, name) == 0; // never replaces a file there
 #else
-    return link(tmp, name) == 0;
+    if (link(tmp, name) == 0)
+        return true;
+    // A file system without hard links (a memory card's): the name is taken
+    // only while free, checked just before.
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return false;
+    struct stat st;
+    if (lstat(name, &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return rename(tmp, name) == 0;
 #endif
 }
 
