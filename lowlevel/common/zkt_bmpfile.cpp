@@ -26,6 +26,25 @@ static u32 PaddedLine(u32 ulWidth)
     return (ulWidth * 3 + 3) & ~3u;
 }
 
+int ZKT_GiveNewFileMode(int fd)
+{
+#ifdef _WIN32
+    (void)fd; // new files take the folder's permissions
+    return 0;
+#else
+    // Read once: the mask can only be read by setting it.
+    static mode_t s_mode = 0;
+    static bool s_bKnown = false;
+    if (!s_bKnown) {
+        const mode_t mask = umask(0);
+        umask(mask);
+        s_mode = 0666 & ~mask;
+        s_bKnown = true;
+    }
+    return fchmod(fd, s_mode);
+#endif
+}
+
 void ZKT_MakeBMPHeader(u8 *h, u32 ulWidth, u32 ulHeight)
 {
     const u32 bytes = PaddedLine(ulWidth) * ulHeight;
@@ -104,23 +123,11 @@ u32 ZKT_SaveBMPFile(const char *path, const u8 *pPixels, u32 ulWidth, u32 ulHeig
     const int fd = mkstemp(tmp);
     if (fd < 0)
         return 0;
-#ifndef _WIN32
-    // The file gets the permissions any new file would (read once: the
-    // mask can only be read by setting it).
-    static mode_t s_mode = 0;
-    static bool s_bKnown = false;
-    if (!s_bKnown) {
-        const mode_t mask = umask(0);
-        umask(mask);
-        s_mode = 0666 & ~mask;
-        s_bKnown = true;
-    }
-    if (fchmod(fd, s_mode) != 0) {
+    if (ZKT_GiveNewFileMode(fd) != 0) {
         close(fd);
         unlink(tmp);
         return 0;
     }
-#endif
     FILE *f = fdopen(fd, "wb");
     if (!f) {
         close(fd);

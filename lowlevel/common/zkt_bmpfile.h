@@ -9,6 +9,10 @@
 
 #define ZKT_BMP_HEADER_BYTES 54u
 
+// A file made by mkstemp (owner-only) gets the permissions any new file
+// would have. 0 on success.
+int ZKT_GiveNewFileMode(int fd);
+
 // The 54 header bytes of a picture of that size.
 void ZKT_MakeBMPHeader(u8 *pHeader, u32 ulWidth, u32 ulHeight);
 // Headers, then the lines bottom line first, each padded to four bytes

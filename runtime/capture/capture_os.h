@@ -31,8 +31,6 @@ static inline int lstat(const char *path, struct stat *st)
     return 0;
 }
 
-// New files take the folder's permissions.
-static inline int fchmod(int, int) { return 0; }
 #define mkdir(path, mode) _mkdir(path)
 
 static inline int setenv(const char *name, const char *value, int overwrite)

@@ -1,5 +1,6 @@
 // Output files of the capture tool: temporary name, checks, rename.
 #include "runtime/capture/capture_out.h"
+#include "lowlevel/common/zkt_bmpfile.h"
 #include "runtime/capture/capture_os.h"
 
 #include <dirent.h>
@@ -55,19 +56,6 @@ int CAPOUT_CheckTarget(const std::string &path, u32 bOverwrite, std::string *pEr
     return CAPOUT_OK;
 }
 
-static mode_t NewFileMode()
-{
-    static mode_t s_mode = 0;
-    static bool s_bKnown = false;
-    if (!s_bKnown) {
-        const mode_t mask = umask(0);
-        umask(mask);
-        s_mode = 0666 & ~mask;
-        s_bKnown = true;
-    }
-    return s_mode;
-}
-
 int CAPOUT_Open(CAPOUT_FILE *f, const std::string &strFinal, std::string *pErr)
 {
     CAPOUT_Discard(f);
@@ -96,7 +84,7 @@ int CAPOUT_Open(CAPOUT_FILE *f, const std::string &strFinal, std::string *pErr)
     f->strTemp = name.data();
     f->strFinal = strFinal;
     f->nSlot = slot;
-    f->pFile = fchmod(fd, NewFileMode()) == 0 ? fdopen(fd, "w+b") : nullptr;
+    f->pFile = ZKT_GiveNewFileMode(fd) == 0 ? fdopen(fd, "w+b") : nullptr;
     if (!f->pFile) {
         *pErr = "cannot write " + strFinal + ": " + std::strerror(errno);
         close(fd);
