@@ -233,12 +233,21 @@ u32 ZKT_WinPresent()
         }
         lastSy = sy;
         const u8 *s = src + (s64)sy * pic->pitch;
-        for (s32 x = x0; x < x1; x++) {
-            const u8 *p = s + ((x - s_nOffX) / k) * 3;
-            u8 *d = row + x * 3;
+        if (k == 1) {
+            std::memcpy(row + x0 * 3, s + (x0 - s_nOffX) * 3, (size_t)(x1 - x0) * 3);
+            continue;
+        }
+        // Each source pixel k times, stepping instead of dividing per pixel.
+        const u8 *p = s + ((x0 - s_nOffX) / k) * 3;
+        s32 left = k - (x0 - s_nOffX) % k;
+        for (u8 *d = row + x0 * 3, *end = row + x1 * 3; d < end; d += 3) {
             d[0] = p[0];
             d[1] = p[1];
             d[2] = p[2];
+            if (--left == 0) {
+                p += 3;
+                left = k;
+            }
         }
     }
     if (s_bHelp)
