@@ -153,37 +153,38 @@ void Ink(u32 *dst, s32 n, u32 c, u32 a)
         ZKT_SoftRenderSSE2_Ink(dst + i, n - i, c, a);
 }
 
-inline void Spread(__m256i a32, __m256i &lo, __m256i &hi)
+// Two palette entries, colour words low, weights high.
+inline __m128i Entries(const PxPalette &t, u32 v0, u32 v1)
 {
-    const __m256i a16 = _mm256_or_si256(a32, _mm256_slli_epi32(a32, 16));
-    lo = _mm256_unpacklo_epi32(a16, a16);
-    hi = _mm256_unpackhi_epi32(a16, a16);
+    return _mm_insert_epi64(_mm_loadl_epi64((const __m128i *)(t.weighed + v0)), (long long)t.weighed[v1], 1);
 }
 
-inline __m256i Over(__m256i old, __m256i c, __m256i a32)
-{
-    const __m256i z = _mm256_setzero_si256();
-    __m256i al, ah, il, ih;
-    Spread(a32, al, ah);
-    Spread(_mm256_sub_epi32(_mm256_set1_epi32(15), a32), il, ih);
-    const __m256i cwl = _mm256_mullo_epi16(_mm256_unpacklo_epi8(c, z), al);
-    const __m256i cwh = _mm256_mullo_epi16(_mm256_unpackhi_epi8(c, z), ah);
-    const __m256i b = _mm256_or_si256(Blend15(old, il, ih, cwl, cwh), Written());
-    return Select(WrittenMask(old), b, _mm256_or_si256(c, Written()));
-}
-
+// Plain look-ups beat a gather here; the blend is a multiply-add of
+// (old, new) byte pairs with per-pixel weights.
 void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
 {
+    const __m256i k = _mm256_set1_epi16(4370), rgb = _mm256_set1_epi32(ZKT_PX_RGB);
     s32 i = 0;
     for (; i + 8 <= n; i += 8) {
-        long long v8;
-        memcpy(&v8, src + i, 8);
-        const __m256i idx = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(v8));
-        const __m256i e = _mm256_i32gather_epi32((const int *)t.packed, idx, 4);
-        const __m256i a = _mm256_and_si256(_mm256_srli_epi32(e, 24), _mm256_set1_epi32(15));
+        const u8 *v = src + i;
+        // Pixels 0, 1, 4, 5 and 2, 3, 6, 7, so that taking the even and the
+        // odd words of both gives colours and weights in pixel order.
+        const __m256i e0 = _mm256_inserti128_si256(_mm256_castsi128_si256(Entries(t, v[0], v[1])),
+                                                   Entries(t, v[4], v[5]), 1);
+        const __m256i e1 = _mm256_inserti128_si256(_mm256_castsi128_si256(Entries(t, v[2], v[3])),
+                                                   Entries(t, v[6], v[7]), 1);
+        const __m256i c = _mm256_castps_si256(
+            _mm256_shuffle_ps(_mm256_castsi256_ps(e0), _mm256_castsi256_ps(e1), 0x88));
+        const __m256i w = _mm256_castps_si256(
+            _mm256_shuffle_ps(_mm256_castsi256_ps(e0), _mm256_castsi256_ps(e1), 0xDD));
         const __m256i old = Load(dst + i);
-        const __m256i rgb = _mm256_and_si256(e, _mm256_set1_epi32(ZKT_PX_RGB));
-        Store(dst + i, Select(WrittenMask(_mm256_slli_epi32(e, 3)), Over(old, rgb, a), old));
+        const __m256i lo =
+            _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(old, c), _mm256_unpacklo_epi32(w, w)), k);
+        const __m256i hi =
+            _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(old, c), _mm256_unpackhi_epi32(w, w)), k);
+        const __m256i b = _mm256_or_si256(_mm256_and_si256(_mm256_packus_epi16(lo, hi), rgb), Written());
+        // Keyed values (flag byte 0) leave the pixel.
+        Store(dst + i, Select(WrittenMask(c), Select(WrittenMask(old), b, c), old));
     }
     if (i < n)
         ZKT_SoftRenderSSE2_Palette8(dst + i, src + i, n - i, t);

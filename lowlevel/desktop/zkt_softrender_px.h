@@ -47,12 +47,18 @@ struct PxPalette {
     // Both in one word for a single look-up: colour bytes, the opacity in
     // bits 24-27, bit 28 set when the value draws. PxPaletteSeal fills it.
     u32 packed[256];
+    // The colour word with the byte weights 15 - a, a, 15 - a, a above it,
+    // for kernels that blend with a multiply-add of byte pairs.
+    uint64_t weighed[256];
 };
 
 static inline void PxPaletteSeal(PxPalette &t)
 {
-    for (u32 v = 0; v < 256; v++)
-        t.packed[v] = (t.colour[v] & ZKT_PX_RGB) | (t.alpha[v] & 15) << 24 | (t.colour[v] >> 24 ? 1u << 28 : 0);
+    for (u32 v = 0; v < 256; v++) {
+        const u32 a = t.alpha[v] & 15;
+        t.packed[v] = (t.colour[v] & ZKT_PX_RGB) | a << 24 | (t.colour[v] >> 24 ? 1u << 28 : 0);
+        t.weighed[v] = t.colour[v] | (uint64_t)(((15 - a) | a << 8) * 0x10001u) << 32;
+    }
 }
 
 // The colour pass's rule for a frame: the tables the plain and SSE2
