@@ -107,25 +107,36 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
             s_ink[i][c].colour = (colour & 0xFFFF) | ((colour >> 8) & 0xFF0000);
             s_ink[i][c].opacity = (segK[i] >> (4 * c)) & 15;
         }
-    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
+
+    void (*const ink)(u32 *, s32, u32, u32) = ZKT_SoftRenderKernels().ink;
 
     // q counts nibbles: the stream is read a nibble at a time, high first.
+    // Away from the end of video memory the next nibbles wait in bits,
+    // left-aligned, have of them valid; near it they are read one by one.
     s64 q = pos * 2;
     for (s32 y = y0; y < yEnd; y += step) {
         u32 *rowPix = g_ulSoftRenderWork + (s64)y * W;
         s32 x = firstColumn;
         s32 seg = 0;
+        uint64_t bits = 0;
+        s32 have = 0;
         while (x <= lastColumn) {
             // Variable-length code of one to four nibbles: its length shows
             // in the leading zeros of the next four.
             u32 code;
-            const s64 b = q >> 1;
-            if (b + 2 < VMSIZE) {
-                const u32 w = (q & 1) ? (((u32)vm[b] << 16 | vm[b + 1] << 8 | vm[b + 2]) >> 4) & 0xFFFF
-                                      : (u32)vm[b] << 8 | vm[b + 1];
+            if (have < 16 && (q >> 1) + 8 <= VMSIZE) {
+                uint64_t v;
+                memcpy(&v, vm + (q >> 1), 8);
+                bits = __builtin_bswap64(v) << (4 * (q & 1));
+                have = 64 - 4 * (s32)(q & 1);
+            }
+            if (have >= 16) {
+                const u32 w = (u32)(bits >> 48);
                 const s32 len = w >= 0x4000 ? 1 : w >= 0x1000 ? 2 : w >= 0x0400 ? 3 : 4;
                 code = w >> (16 - 4 * len);
                 q += len;
+                bits <<= 4 * len;
+                have -= 4 * len;
             } else {
                 code = 0;
                 for (s32 k = 0; k < 4; k++) {
@@ -145,13 +156,18 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
             if (run == 0 || run > lastColumn - x + 1)
                 run = lastColumn - x + 1;
             const s32 xb = x + run - 1 < visEnd ? x + run - 1 : visEnd;
-            // Draw the visible part piece by piece.
-            for (s32 xa = x; xa <= xb;) {
-                while (seg + 1 < nSeg && segStart[seg + 1] <= xa)
-                    seg++;
-                const s32 end = segStart[seg + 1] - 1 < xb ? segStart[seg + 1] - 1 : xb;
-                K.ink(rowPix + xa, end - xa + 1, s_ink[seg][c].colour, s_ink[seg][c].opacity);
-                xa = end + 1;
+            if (nSeg == 1) {
+                if (x <= xb)
+                    ink(rowPix + x, xb - x + 1, s_ink[0][c].colour, s_ink[0][c].opacity);
+            } else {
+                // The visible part piece by piece.
+                for (s32 xa = x; xa <= xb;) {
+                    while (seg + 1 < nSeg && segStart[seg + 1] <= xa)
+                        seg++;
+                    const s32 end = segStart[seg + 1] - 1 < xb ? segStart[seg + 1] - 1 : xb;
+                    ink(rowPix + xa, end - xa + 1, s_ink[seg][c].colour, s_ink[seg][c].opacity);
+                    xa = end + 1;
+                }
             }
             x += run;
         }
