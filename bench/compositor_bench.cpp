@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
-#include "lowlevel/desktop/zkt_softrender_px.h"
+#include "lowlevel/desktop/zkt_softrender_stages.h"
 
 namespace {
 
@@ -179,7 +179,9 @@ BENCHMARK(BM_MemsetMemcpy)->Arg(0)->Arg(12)->Arg(26)->Unit(benchmark::kMilliseco
 
 namespace {
 
-// Each stage alone on a composed picture, to see where a frame goes.
+// Each stage alone on a composed picture, as the frame drives it: YUV with
+// the clearing of lines it leaves and the hiding of the lower plane, the
+// per-line stages line by line with their per-frame set-up.
 void BM_Stage(benchmark::State &state)
 {
     const u32 mode = (u32)state.range(0);
@@ -190,24 +192,53 @@ void BM_Stage(benchmark::State &state)
     const int stage = (int)state.range(1);
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
+    static PxColour s_colour;
+    static PxGamma s_gamma;
+    ZKT_SoftRenderCursor cur;
     for (auto _ : state) {
         switch (stage) {
-        case 0: ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 1); ZKT_LowLevelAPI_SoftRender_YUV_Layer(1, 0);
-                ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 1); ZKT_LowLevelAPI_SoftRender_YUV_Layer(0, 0); break;
+        case 0:
+            ZKT_SoftRenderYUVPrepare(0);
+            for (s32 y = 0; y < H; y++)
+                if (!ZKT_SoftRenderYUVCoversLine(y, W))
+                    K.fill(g_ulSoftRenderWork + (size_t)y * W, W, 0);
+            ZKT_SoftRenderYUVDraw();
+            break;
         case 1: ZKT_LowLevelAPI_SoftRender_OSD_Layer(); break;
         case 2: ZKT_LowLevelAPI_SoftRender_SPU_Layer(); break;
-        case 3: ZKT_LowLevelAPI_SoftRender_ColorPass(); break;
-        case 4: ZKT_LowLevelAPI_SoftRender_RGB_Layer(); break;
-        case 5: ZKT_LowLevelAPI_GammaCorrection(); break;
-        case 6: ZKT_SoftRenderKernels().pack(g_ucSoftRenderPicture, g_ulSoftRenderWork, W * H); break;
+        case 3:
+            ZKT_SoftRenderColourPrepare(s_colour);
+            for (s32 y = 0; y < H; y++)
+                K.colour(g_ulSoftRenderWork + (size_t)y * W, W, s_colour);
+            break;
+        case 4:
+            if (ZKT_SoftRenderRGBPrepare())
+                for (s32 y = 0; y < H; y++)
+                    ZKT_SoftRenderRGBLine(y, K);
+            break;
+        case 5:
+            if (ZKT_SoftRenderGammaPrepare(s_gamma))
+                for (s32 y = 0; y < H; y++)
+                    K.gamma(g_ulSoftRenderWork + (size_t)y * W, W, s_gamma);
+            break;
+        case 6:
+            for (s32 y = 0; y < H; y++)
+                K.pack(g_ucSoftRenderPicture + (size_t)y * W * 3, g_ulSoftRenderWork + (size_t)y * W, W);
+            break;
+        case 7:
+            if (ZKT_SoftRenderCursorPrepare(cur))
+                for (s32 y = 0; y < H; y++)
+                    ZKT_SoftRenderCursorLine(cur, y);
+            break;
         default: ZKT_LowLevelAPI_SoftRender_FrameLCD(s_window.data(), ZKT_WIN_PITCH, 80, 233, 0, 0); break;
         }
         benchmark::ClobberMemory();
     }
-    static const char *names[] = {"yuv", "osd", "spu", "colour", "rgb", "gamma", "pack", "frame"};
+    static const char *names[] = {"yuv", "osd", "spu", "colour", "rgb", "gamma", "pack", "cursor", "frame"};
     state.SetLabel(std::string(names[stage]) + " " + s_strPath[state.range(2)]);
 }
 
 } // namespace
 
-BENCHMARK(BM_Stage)->ArgsProduct({{0, 26}, {0, 1, 2, 3, 4, 5, 6, 7}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stage)->ArgsProduct({{0, 26}, {0, 1, 2, 3, 4, 5, 6, 7, 8}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
