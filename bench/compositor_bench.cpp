@@ -220,9 +220,10 @@ void BM_Stage(benchmark::State &state)
         case 5:
             if (ZKT_SoftRenderGammaPrepare(s_gamma))
                 for (s32 y = 0; y < H; y++)
-                    K.gamma(g_ulSoftRenderWork + (size_t)y * W, W, s_gamma);
+                    K.gammaPack(g_ucSoftRenderPicture + (size_t)y * W * 3, g_ulSoftRenderWork + (size_t)y * W, W,
+                                s_gamma);
             break;
-        case 6:
+        case 6: // frames without gamma
             for (s32 y = 0; y < H; y++)
                 K.pack(g_ucSoftRenderPicture + (size_t)y * W * 3, g_ulSoftRenderWork + (size_t)y * W, W);
             break;
@@ -235,7 +236,7 @@ void BM_Stage(benchmark::State &state)
         }
         benchmark::ClobberMemory();
     }
-    static const char *names[] = {"yuv", "osd", "spu", "colour", "rgb", "gamma", "pack", "cursor", "frame"};
+    static const char *names[] = {"yuv", "osd", "spu", "colour", "rgb", "gamma+pack", "pack", "cursor", "frame"};
     state.SetLabel(std::string(names[stage]) + " " + s_strPath[state.range(2)]);
 }
 

@@ -299,24 +299,30 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
     static PxColour rule;
     static PxGamma gamma;
     // A colour rule from random settings, the extremes among them.
-    auto randomRule = [&]() {
+    auto randomRule = [&](int extreme = -1) {
         s8 m[16];
         for (s8 &v : m)
             v = r.Chance(4) ? (r.Chance(2) ? -128 : 127) : (s8)r.Next();
-        const s32 bright = r.Chance(4) ? (r.Chance(2) ? -128 : 127) : (s8)r.Next();
-        const s32 contrast = r.Chance(4) ? (r.Chance(2) ? 0 : 255) : (u8)r.Next();
+        s32 bright = r.Chance(4) ? (r.Chance(2) ? -128 : 127) : (s8)r.Next();
+        s32 contrast = r.Chance(4) ? (r.Chance(2) ? 0 : 255) : (u8)r.Next();
+        if (extreme >= 0) {
+            bright = extreme & 1 ? 127 : -128;
+            contrast = extreme & 2 ? 255 : 0;
+        }
         ZKT_SoftRenderColourRule(rule, bright, contrast, m);
     };
     for (const SoftRenderKernels *k : paths) {
         // Every (Cb, Cr) with the extreme and some other lumas, under rules
         // from neutral to extreme: the vector conversion is computed, not
         // looked up, so it must meet the tables everywhere.
-        for (int rr = 0; rr < 4; rr++) {
-            randomRule();
+        for (int rr = 0; rr < 6; rr++) {
+            randomRule(rr < 4 ? rr : -1);
             static u32 want[65536], got[65536];
-            for (u32 yv : {0u, 1u, 16u, 127u, 128u, 235u, 254u, 255u, (u32)r.Below(256)}) {
+            for (u32 yv : {0u, 1u, 16u, 127u, 128u, 235u, 254u, 255u, (u32)r.Below(256), 256u}) {
+                // Y 256 stands for every luma, with every Cb and a Cr that moves.
                 for (u32 c = 0; c < 65536; c++)
-                    want[c] = got[c] = yv | c << 8 | (c % 7 == 0 ? 0 : ZKT_PX_WRITTEN);
+                    want[c] = got[c] = (yv < 256 ? yv | c << 8 : c >> 8 | (c & 0xFF) << 8 | (c * 37 & 0xFF) << 16) |
+                                       (c % 7 == 0 ? 0 : ZKT_PX_WRITTEN);
                 ref.colour(want, 65536, rule);
                 k->colour(got, 65536, rule);
                 ASSERT_EQ(0, std::memcmp(want, got, sizeof want)) << k->name << " colour, Y " << yv;
@@ -372,6 +378,11 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             ref.pack(pa, a, n);
             k->pack(pb, a, n);
             ASSERT_EQ(0, std::memcmp(pa, pb, sizeof pa)) << k->name << " pack n " << n;
+            std::memcpy(b, a, sizeof a);
+            ref.gammaPack(pa, a, n, gamma);
+            k->gammaPack(pb, b, n, gamma);
+            ASSERT_EQ(0, std::memcmp(pa, pb, sizeof pa)) << k->name << " gammaPack n " << n;
+            ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << k->name << " gammaPack n " << n;
         }
     }
 }

@@ -69,7 +69,8 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
         if (bCursor)
             ZKT_SoftRenderCursorLine(cur, y);
         if (bGamma)
-            K.gamma(row, W, s_gamma);
-        K.pack(g_ucSoftRenderPicture + (s64)y * W * 3, row, W);
+            K.gammaPack(g_ucSoftRenderPicture + (s64)y * W * 3, row, W, s_gamma);
+        else
+            K.pack(g_ucSoftRenderPicture + (s64)y * W * 3, row, W);
     }
 }

@@ -217,67 +217,94 @@ void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
         ZKT_SoftRenderSSE2_RGB(dst + i, src + i, n - i, a, bKey, key);
 }
 
-// x / 2^k rounded toward zero, as C divides.
-template <int K>
-inline __m256i DivPow2(__m256i x)
+// x / 64 rounded toward zero, as C divides, in 16-bit lanes.
+inline __m256i Div64(__m256i x)
 {
-    return _mm256_srai_epi32(_mm256_add_epi32(x, _mm256_and_si256(_mm256_srai_epi32(x, 31), _mm256_set1_epi32((1 << K) - 1))), K);
+    return _mm256_srai_epi16(_mm256_add_epi16(x, _mm256_and_si256(_mm256_srai_epi16(x, 15), _mm256_set1_epi16(63))), 6);
 }
 
-inline __m256i Clamp(__m256i x, __m256i lo, __m256i hi)
+inline __m256i Clamp16(__m256i x, short lo, short hi)
 {
-    return _mm256_min_epi32(_mm256_max_epi32(x, lo), hi);
+    return _mm256_min_epi16(_mm256_max_epi16(x, _mm256_set1_epi16(lo)), _mm256_set1_epi16(hi));
 }
 
-// The conversion computed rather than looked up: the numbers the tables
-// hold, from the same integer steps (every product fits a 16 x 16-bit
-// multiply-add), so the result is the same to the bit and no 512 KiB
-// table walks through the cache.
+// One matrix factor per quadrant 0..3 as a byte shuffle: bytes 0-3 its
+// low byte, 4-7 its high byte, so index k | (k + 4) << 8 gives the word.
+inline __m256i FactorTable(const s32 *ab, int shift)
+{
+    u8 b[16] = {};
+    for (int k = 0; k < 4; k++) {
+        const u16 f = (u16)(ab[k] >> shift);
+        b[k] = (u8)f;
+        b[4 + k] = (u8)(f >> 8);
+    }
+    return _mm256_broadcastsi128_si256(_mm_loadu_si128((const __m128i *)b));
+}
+
+// The conversion computed rather than looked up, sixteen pixels a step:
+// the numbers the tables hold, from the same integer steps, so the result
+// is the same to the bit and no 512 KiB table walks through the cache.
+// Up to the final sums everything fits 16-bit lanes: |Y + brightness -
+// 128| above 129 saturates anyway, so clamped there the contrast product
+// stays below 2^16; each matrix product is at most 2^14 and their sum
+// only reaches 2^15 where the result saturates (the adds saturate too).
+// The sums of up to 18 bits go through 32-bit multiply-adds.
 void Colour(u32 *p, s32 n, const PxColour &t)
 {
-    const __m256i bgv = _mm256_set1_epi32((int)t.bg), m8 = _mm256_set1_epi32(0xFF);
-    // Cb - 128 and Cr - 128 as the low and high 16 bits of a lane.
-    const __m256i flip = _mm256_set1_epi32(0x00808000);
-    const __m256i uvShuf = _mm256_setr_epi8(-1, 1, -1, 2, -1, 5, -1, 6, -1, 9, -1, 10, -1, 13, -1, 14, -1, 1, -1, 2,
-                                            -1, 5, -1, 6, -1, 9, -1, 10, -1, 13, -1, 14);
-    // Blue, green, red bytes of four pixels, as the packs leave them, back
-    // in pixel order.
-    const __m256i pxShuf = _mm256_setr_epi8(0, 4, 8, -1, 1, 5, 9, -1, 2, 6, 10, -1, 3, 7, 11, -1, 0, 4, 8, -1, 1, 5,
-                                            9, -1, 2, 6, 10, -1, 3, 7, 11, -1);
-    const __m256i bri = _mm256_set1_epi32(t.brightness - 128), con = _mm256_set1_epi32(t.contrast + 8);
-    const __m256i cbAB = _mm256_setr_epi32(t.cbAB[0], t.cbAB[1], t.cbAB[2], t.cbAB[3], 0, 0, 0, 0);
-    const __m256i crAB = _mm256_setr_epi32(t.crAB[0], t.crAB[1], t.crAB[2], t.crAB[3], 0, 0, 0, 0);
-    const __m256i k298 = _mm256_set1_epi32(298), kB = _mm256_set1_epi32(517);
-    const __m256i kG = _mm256_set1_epi32((int)(0xFF9Cu | (u32)(u16)-208 << 16)), kR = _mm256_set1_epi32(409 << 16);
-    const __m256i yLo = _mm256_set1_epi32(-16), yHi = _mm256_set1_epi32(239), y112 = _mm256_set1_epi32(112);
-    const __m256i dLo = _mm256_set1_epi32(-128), dHi = _mm256_set1_epi32(127);
+    const __m256i bgv = _mm256_set1_epi32((int)t.bg);
+    // Per four pixels: their lumas as words, then their (Cb, Cr) words.
+    const __m256i split = _mm256_setr_epi8(0, -1, 4, -1, 8, -1, 12, -1, 1, 2, 5, 6, 9, 10, 13, 14, 0, -1, 4, -1, 8, -1,
+                                           12, -1, 1, 2, 5, 6, 9, 10, 13, 14);
+    const __m256i bri = _mm256_set1_epi16((short)(t.brightness - 128)), con = _mm256_set1_epi16((short)(t.contrast + 8));
+    const __m256i cbA = FactorTable(t.cbAB, 0), cbB = FactorTable(t.cbAB, 16);
+    const __m256i crA = FactorTable(t.crAB, 0), crB = FactorTable(t.crAB, 16);
+    const __m256i k128 = _mm256_set1_epi16(128), lo8 = _mm256_set1_epi16(0xFF);
+    const __m256i kB = _mm256_set1_epi32(298 | 517 << 16), kG = _mm256_set1_epi32((int)(298u | (u32)(u16)-100 << 16));
+    const __m256i kG2 = _mm256_set1_epi32((int)((u32)(u16)-208 << 16)), kR = _mm256_set1_epi32(298 | 409 << 16);
     s32 i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m256i v = Load(p + i);
-        const __m256i wm = WrittenMask(v);
-        if (_mm256_testz_si256(wm, wm)) {
+    for (; i + 16 <= n; i += 16) {
+        const __m256i v0 = Load(p + i), v1 = Load(p + i + 8);
+        const __m256i wm0 = WrittenMask(v0), wm1 = WrittenMask(v1);
+        if (_mm256_testz_si256(_mm256_or_si256(wm0, wm1), Written())) {
             Store(p + i, bgv);
+            Store(p + i + 8, bgv);
             continue;
         }
+        // Words in the order the packs below keep: per 128-bit lane, four
+        // pixels of v0 then four of v1.
+        const __m256i s0 = _mm256_shuffle_epi8(v0, split), s1 = _mm256_shuffle_epi8(v1, split);
+        const __m256i yw = _mm256_unpacklo_epi64(s0, s1), cw = _mm256_unpackhi_epi64(s0, s1);
+        const __m256i u = _mm256_sub_epi16(_mm256_and_si256(cw, lo8), k128);
+        const __m256i w = _mm256_sub_epi16(_mm256_srli_epi16(cw, 8), k128);
         // Y' - 16 = clamp((Y + brightness - 128) (contrast + 8) / 8 + 128) - 16.
-        const __m256i y = _mm256_madd_epi16(_mm256_add_epi32(_mm256_and_si256(v, m8), bri), con);
-        const __m256i l = _mm256_madd_epi16(Clamp(_mm256_add_epi32(DivPow2<3>(y), y112), yLo, yHi), k298);
-        const __m256i uw = _mm256_srai_epi16(_mm256_shuffle_epi8(_mm256_xor_si256(v, flip), uvShuf), 8);
-        // Quadrant 0..3 from the signs of u and v picks the matrix column.
-        const __m256i sv = _mm256_srli_epi32(uw, 31);
-        const __m256i k =
-            _mm256_or_si256(_mm256_xor_si256(_mm256_srli_epi32(_mm256_slli_epi32(uw, 16), 31), sv), _mm256_slli_epi32(sv, 1));
-        const __m256i d0 = _mm256_madd_epi16(uw, _mm256_permutevar8x32_epi32(cbAB, k));
-        const __m256i e0 = _mm256_madd_epi16(uw, _mm256_permutevar8x32_epi32(crAB, k));
-        const __m256i d = Clamp(DivPow2<6>(d0), dLo, dHi), e = Clamp(DivPow2<6>(e0), dLo, dHi);
-        const __m256i de = _mm256_blend_epi16(d, _mm256_slli_epi32(e, 16), 0xAA);
-        const __m256i vb = _mm256_srai_epi32(_mm256_add_epi32(l, _mm256_madd_epi16(de, kB)), 8);
-        const __m256i vg = _mm256_srai_epi32(_mm256_add_epi32(l, _mm256_madd_epi16(de, kG)), 8);
-        const __m256i vr = _mm256_srai_epi32(_mm256_add_epi32(l, _mm256_madd_epi16(de, kR)), 8);
-        // The saturating packs clamp to 0..255.
-        const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(vb, vg), _mm256_packs_epi32(vr, vr));
-        const __m256i px = _mm256_or_si256(_mm256_shuffle_epi8(bytes, pxShuf), Written());
-        Store(p + i, Select(wm, px, bgv));
+        const __m256i ty = _mm256_add_epi16(yw, bri);
+        const __m256i q = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), _mm256_set1_epi16(129)), con), 3);
+        const __m256i y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), _mm256_set1_epi16(112)), -16, 239);
+        // Quadrant k = 0..3 from the signs of u and w picks the factors.
+        const __m256i mu = _mm256_srai_epi16(u, 15), mw = _mm256_srai_epi16(w, 15);
+        const __m256i k = _mm256_xor_si256(_mm256_xor_si256(_mm256_and_si256(mu, _mm256_set1_epi16(0x0101)),
+                                                            _mm256_and_si256(mw, _mm256_set1_epi16(0x0303))),
+                                           _mm256_set1_epi16(0x0400));
+        const __m256i d0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, _mm256_shuffle_epi8(cbA, k)),
+                                             _mm256_mullo_epi16(w, _mm256_shuffle_epi8(cbB, k)));
+        const __m256i e0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, _mm256_shuffle_epi8(crA, k)),
+                                             _mm256_mullo_epi16(w, _mm256_shuffle_epi8(crB, k)));
+        const __m256i d = Clamp16(Div64(d0), -128, 127), e = Clamp16(Div64(e0), -128, 127);
+        __m256i b[2], g[2], r[2];
+        for (int h = 0; h < 2; h++) {
+            const __m256i yd = h ? _mm256_unpackhi_epi16(y, d) : _mm256_unpacklo_epi16(y, d);
+            const __m256i ye = h ? _mm256_unpackhi_epi16(y, e) : _mm256_unpacklo_epi16(y, e);
+            b[h] = _mm256_srai_epi32(_mm256_madd_epi16(yd, kB), 8);
+            g[h] = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(yd, kG), _mm256_madd_epi16(ye, kG2)), 8);
+            r[h] = _mm256_srai_epi32(_mm256_madd_epi16(ye, kR), 8);
+        }
+        // The saturating packs clamp to 0..255; the unpacks put blue,
+        // green, red and the flag back in pixel order, v0's then v1's.
+        const __m256i br = _mm256_packus_epi16(_mm256_packs_epi32(b[0], b[1]), _mm256_packs_epi32(r[0], r[1]));
+        const __m256i gf = _mm256_packus_epi16(_mm256_packs_epi32(g[0], g[1]), lo8);
+        const __m256i bg = _mm256_unpacklo_epi8(br, gf), rf = _mm256_unpackhi_epi8(br, gf);
+        Store(p + i, Select(wm0, _mm256_unpacklo_epi16(bg, rf), bgv));
+        Store(p + i + 8, Select(wm1, _mm256_unpackhi_epi16(bg, rf), bgv));
     }
     if (i < n)
         ZKT_SoftRenderSSE2_Colour(p + i, n - i, t);
@@ -307,6 +334,7 @@ void Pack(u8 *dst, const u32 *src, s32 n)
 const SoftRenderKernels g_softRenderAVX2 = {
     "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, Widen,
     RGB, ZKT_SoftRenderScalar_Gamma, Pack, // gathers lose to plain look-ups here
+    ZKT_SoftRenderSSE2_GammaPack,
 };
 
 #endif

@@ -130,6 +130,12 @@ void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n)
     }
 }
 
+void ZKT_SoftRenderScalar_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
+{
+    ZKT_SoftRenderScalar_Gamma(p, n, g);
+    ZKT_SoftRenderScalar_Pack(dst, p, n);
+}
+
 const SoftRenderKernels g_softRenderScalar = {
     "scalar",
     ZKT_SoftRenderScalar_Fill,
@@ -144,6 +150,7 @@ const SoftRenderKernels g_softRenderScalar = {
     ZKT_SoftRenderScalar_RGB,
     ZKT_SoftRenderScalar_Gamma,
     ZKT_SoftRenderScalar_Pack,
+    ZKT_SoftRenderScalar_GammaPack,
 };
 
 static const SoftRenderKernels *s_pKernels = nullptr;

@@ -114,6 +114,9 @@ struct SoftRenderKernels {
     void (*gamma)(u32 *p, s32 n, const PxGamma &g);
     // Packs n working pixels into 3n bytes.
     void (*pack)(u8 *dst, const u32 *src, s32 n);
+    // Gamma then packing in one pass over the line: p as gamma leaves it,
+    // dst as pack makes it.
+    void (*gammaPack)(u8 *dst, u32 *p, s32 n, const PxGamma &g);
 };
 
 extern const SoftRenderKernels g_softRenderScalar;
@@ -136,6 +139,7 @@ void ZKT_SoftRenderScalar_Widen(u32 *dst, const u32 *src, const s32 *idx, s32 ba
 void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
 void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);
+void ZKT_SoftRenderScalar_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g);
 #if defined(__x86_64__) || defined(__i386__)
 void ZKT_SoftRenderSSE2_Fill(u32 *dst, s32 n, u32 v);
 void ZKT_SoftRenderSSE2_YUVCopy(u32 *dst, const u8 *src, s32 n);
@@ -146,6 +150,7 @@ void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette
 void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const PxColour &t);
 void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
 void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n);
+void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g);
 #endif
 
 // The cursor resolved for a frame, drawn line by line.

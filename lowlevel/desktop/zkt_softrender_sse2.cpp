@@ -262,6 +262,24 @@ void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n)
         ZKT_SoftRenderScalar_Pack(dst + i * 3, src + i, n - i);
 }
 
+void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
+{
+    // Look-ups bound: each pixel goes straight from the tables to both
+    // pictures, packed as in ZKT_SoftRenderSSE2_Pack.
+    const u32 *l0 = g.lut[0], *l1 = g.lut[1], *l2 = g.lut[2];
+    s32 i = 0;
+    for (; i + 1 < n; i++) {
+        u32 v = p[i];
+        if (v >> 24) {
+            v = l0[v & 0xFF] | l1[(v >> 8) & 0xFF] | l2[(v >> 16) & 0xFF] | ZKT_PX_WRITTEN;
+            p[i] = v;
+        }
+        memcpy(dst + i * 3, &v, 4);
+    }
+    if (i < n)
+        ZKT_SoftRenderScalar_GammaPack(dst + i * 3, p + i, n - i, g);
+}
+
 const SoftRenderKernels g_softRenderSSE2 = {
     "sse2",
     ZKT_SoftRenderSSE2_Fill,
@@ -276,6 +294,7 @@ const SoftRenderKernels g_softRenderSSE2 = {
     ZKT_SoftRenderSSE2_RGB,
     ZKT_SoftRenderScalar_Gamma, // look-ups only
     ZKT_SoftRenderSSE2_Pack,
+    ZKT_SoftRenderSSE2_GammaPack,
 };
 
 #endif
