@@ -129,28 +129,42 @@ void Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n)
         ZKT_SoftRenderScalar_Widen(dst + i, src, idx + i, base, n - i);
 }
 
+// Colour c (flag byte set) over eight pixels at the opacity whose byte
+// weights (15 - a, a) w holds.
+inline __m256i InkStep(__m256i old, __m256i c, __m256i w)
+{
+    const __m256i k = _mm256_set1_epi16(4370);
+    const __m256i lo = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(old, c), w), k);
+    const __m256i hi = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(old, c), w), k);
+    const __m256i b = _mm256_or_si256(_mm256_and_si256(_mm256_packus_epi16(lo, hi), _mm256_set1_epi32(ZKT_PX_RGB)),
+                                      Written());
+    return Select(WrittenMask(old), b, c);
+}
+
 void Ink(u32 *dst, s32 n, u32 c, u32 a)
 {
-    c = (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
-    const __m256i cv = _mm256_set1_epi32((int)c);
+    if (n < 8) {
+        ZKT_SoftRenderSSE2_Ink(dst, n, c, a);
+        return;
+    }
+    const __m256i cv = _mm256_set1_epi32((int)((c & ZKT_PX_RGB) | ZKT_PX_WRITTEN));
     s32 i = 0;
     if (a == 15) {
         for (; i + 8 <= n; i += 8)
             Store(dst + i, cv);
-    } else {
-        const __m256i ia = _mm256_set1_epi16((short)(15 - a));
-        const __m256i cw =
-            _mm256_mullo_epi16(_mm256_unpacklo_epi8(_mm256_and_si256(cv, _mm256_set1_epi32(ZKT_PX_RGB)),
-                                                    _mm256_setzero_si256()),
-                               _mm256_set1_epi16((short)a));
-        for (; i + 8 <= n; i += 8) {
-            const __m256i old = Load(dst + i);
-            const __m256i b = _mm256_or_si256(Blend15(old, ia, ia, cw, cw), Written());
-            Store(dst + i, Select(WrittenMask(old), b, cv));
-        }
+        if (i < n)
+            Store(dst + n - 8, cv);
+        return;
     }
+    // The last eight pixels end the span. They are worked out before any
+    // store, from the pixels as they were, so where they overlap the last
+    // whole group they store the same values again.
+    const __m256i w = _mm256_set1_epi16((short)((15 - a) | a << 8));
+    const __m256i tail = (n & 7) ? InkStep(Load(dst + n - 8), cv, w) : cv;
+    for (; i + 8 <= n; i += 8)
+        Store(dst + i, InkStep(Load(dst + i), cv, w));
     if (i < n)
-        ZKT_SoftRenderSSE2_Ink(dst + i, n - i, c, a);
+        Store(dst + n - 8, tail);
 }
 
 // Two palette entries, colour words low, weights high.
