@@ -372,6 +372,8 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             check("widen", [&](const SoftRenderKernels &K, u32 *d) { K.widen(d, wsrc, idx, 100, n); });
             check("rgb", [&](const SoftRenderKernels &K, u32 *d) { K.rgb(d, colours, n, alpha, bKey, key); });
             check("gamma", [&](const SoftRenderKernels &K, u32 *d) { K.gamma(d, n, gamma); });
+            const u32 curCol[2] = {r.Next(), r.Next()}, curT[2] = {r.Below(16), r.Below(16)};
+            check("cursor", [&](const SoftRenderKernels &K, u32 *d) { K.cursor(d, src, n, curCol, curT); });
             u8 pa[3 * MAXN], pb[3 * MAXN];
             std::memset(pa, 0x5A, sizeof pa);
             std::memset(pb, 0x5A, sizeof pb);

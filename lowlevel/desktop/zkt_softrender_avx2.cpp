@@ -231,6 +231,35 @@ void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
         ZKT_SoftRenderSSE2_RGB(dst + i, src + i, n - i, a, bKey, key);
 }
 
+// Sixteenths of 240 blend as fifteenths: (o x 16(15 - t) + k x 16t) / 240
+// is (o x (15 - t) + k x t) / 15.
+void Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t)
+{
+    const __m256i k = _mm256_set1_epi16(4370), rgb = _mm256_set1_epi32(ZKT_PX_RGB);
+    const __m256i c0 = _mm256_set1_epi32((int)(col[0] & ZKT_PX_RGB)), c1 = _mm256_set1_epi32((int)(col[1] & ZKT_PX_RGB));
+    const __m256i w0 = _mm256_set1_epi16((short)((15 - t[0]) | t[0] << 8));
+    const __m256i w1 = _mm256_set1_epi16((short)((15 - t[1]) | t[1] << 8));
+    const __m256i shifts = _mm256_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14);
+    auto blend = [&](__m256i old, __m256i c, __m256i w) {
+        const __m256i lo = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(old, c), w), k);
+        const __m256i hi = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(old, c), w), k);
+        return _mm256_and_si256(_mm256_packus_epi16(lo, hi), rgb);
+    };
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const u32 b = bits[i >> 2] | bits[(i >> 2) + 1] << 8;
+        const __m256i v = _mm256_and_si256(_mm256_srlv_epi32(_mm256_set1_epi32((int)b), shifts), _mm256_set1_epi32(3));
+        const __m256i old = Load(dst + i);
+        __m256i r = _mm256_andnot_si256(old, rgb); // 3: inverted
+        r = Select(_mm256_cmpeq_epi32(v, _mm256_set1_epi32(2)), old, r);
+        r = Select(_mm256_cmpeq_epi32(v, _mm256_setzero_si256()), blend(old, c0, w0), r);
+        r = Select(_mm256_cmpeq_epi32(v, _mm256_set1_epi32(1)), blend(old, c1, w1), r);
+        Store(dst + i, _mm256_or_si256(r, Written()));
+    }
+    if (i < n)
+        ZKT_SoftRenderScalar_Cursor(dst + i, bits + (i >> 2), n - i, col, t);
+}
+
 // x / 64 rounded toward zero, as C divides, in 16-bit lanes.
 inline __m256i Div64(__m256i x)
 {
@@ -349,6 +378,7 @@ const SoftRenderKernels g_softRenderAVX2 = {
     "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, Widen,
     RGB, ZKT_SoftRenderScalar_Gamma, Pack, // gathers lose to plain look-ups here
     ZKT_SoftRenderSSE2_GammaPack,
+    Cursor,
 };
 
 #endif

@@ -136,6 +136,23 @@ void ZKT_SoftRenderScalar_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
     ZKT_SoftRenderScalar_Pack(dst, p, n);
 }
 
+void ZKT_SoftRenderScalar_Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t)
+{
+    for (s32 x = 0; x < n; x++) {
+        const u32 v = (bits[x >> 2] >> ((x & 3) * 2)) & 3, old = dst[x];
+        if (v < 2) {
+            const u32 tt = t[v] << 4, it = 240 - tt, k = col[v];
+            dst[x] = ((old & 0xFF) * it + (k & 0xFF) * tt) / 240 |
+                     (((old >> 8) & 0xFF) * it + ((k >> 8) & 0xFF) * tt) / 240 << 8 |
+                     (((old >> 16) & 0xFF) * it + ((k >> 16) & 0xFF) * tt) / 240 << 16 | ZKT_PX_WRITTEN;
+        } else if (v == 3) {
+            dst[x] = (~old & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
+        } else {
+            dst[x] = old | ZKT_PX_WRITTEN;
+        }
+    }
+}
+
 const SoftRenderKernels g_softRenderScalar = {
     "scalar",
     ZKT_SoftRenderScalar_Fill,
@@ -151,6 +168,7 @@ const SoftRenderKernels g_softRenderScalar = {
     ZKT_SoftRenderScalar_Gamma,
     ZKT_SoftRenderScalar_Pack,
     ZKT_SoftRenderScalar_GammaPack,
+    ZKT_SoftRenderScalar_Cursor,
 };
 
 static const SoftRenderKernels *s_pKernels = nullptr;

@@ -189,8 +189,8 @@ bool ZKT_SoftRenderCursorPrepare(ZKT_SoftRenderCursor &c)
     if (c.y0 + c.lines > H)
         c.lines = H - c.y0;
     c.rowBytes = c.S / 4;
-    c.t[0] = (cl.ulColor0 >> 24) & 0xF0;
-    c.t[1] = (cl.ulColor1 >> 24) & 0xF0;
+    c.t[0] = cl.ulColor0 >> 28;
+    c.t[1] = cl.ulColor1 >> 28;
     // Blue, green, red in the working picture's byte order.
     c.col[0] = ((cl.ulColor0 >> 16) & 0xFF) | (cl.ulColor0 & 0xFF00) | (cl.ulColor0 & 0xFF) << 16;
     c.col[1] = ((cl.ulColor1 >> 16) & 0xFF) | (cl.ulColor1 & 0xFF00) | (cl.ulColor1 & 0xFF) << 16;
@@ -206,21 +206,8 @@ void ZKT_SoftRenderCursorLine(const ZKT_SoftRenderCursor &c, s32 y)
     const s64 src = (s64)g_cursorLayer.ulBitmapOffset + (s64)row * c.rowBytes;
     if (src + c.rowBytes > VMSIZE)
         return; // bitmap row outside video memory
-    const u8 *bm = g_GP2X_VIDEO_BASE_PTR + src;
-    u32 *dst = g_ulSoftRenderWork + (s64)y * c.W + c.x0;
-    for (s32 x = 0; x < c.width; x++) {
-        const u32 v = (bm[x >> 2] >> ((x & 3) * 2)) & 3, old = dst[x];
-        if (v < 2) {
-            const u32 tt = c.t[v], it = 240 - tt, k = c.col[v];
-            dst[x] = ((old & 0xFF) * it + (k & 0xFF) * tt) / 240 |
-                     (((old >> 8) & 0xFF) * it + ((k >> 8) & 0xFF) * tt) / 240 << 8 |
-                     (((old >> 16) & 0xFF) * it + ((k >> 16) & 0xFF) * tt) / 240 << 16 | ZKT_PX_WRITTEN;
-        } else if (v == 3) {
-            dst[x] = (~old & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
-        } else {
-            dst[x] = old | ZKT_PX_WRITTEN;
-        }
-    }
+    ZKT_SoftRenderKernels().cursor(g_ulSoftRenderWork + (s64)y * c.W + c.x0, g_GP2X_VIDEO_BASE_PTR + src, c.width,
+                                   c.col, c.t);
 }
 
 void ZKT_LowLevelAPI_SoftRender_Cursor_Layer()

@@ -117,6 +117,11 @@ struct SoftRenderKernels {
     // Gamma then packing in one pass over the line: p as gamma leaves it,
     // dst as pack makes it.
     void (*gammaPack)(u8 *dst, u32 *p, s32 n, const PxGamma &g);
+    // The cursor's 2-bit values for n pixels (four a byte of bits, low bits
+    // first): 0 and 1 blend colour col[v] (blue, green, red) at opacity
+    // t[v] in sixteenths of 240, 2 keeps the pixel, 3 inverts it; all end
+    // written.
+    void (*cursor)(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t);
 };
 
 extern const SoftRenderKernels g_softRenderScalar;
@@ -140,6 +145,7 @@ void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, 
 void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);
 void ZKT_SoftRenderScalar_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g);
+void ZKT_SoftRenderScalar_Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t);
 #if defined(__x86_64__) || defined(__i386__)
 void ZKT_SoftRenderSSE2_Fill(u32 *dst, s32 n, u32 v);
 void ZKT_SoftRenderSSE2_YUVCopy(u32 *dst, const u8 *src, s32 n);
@@ -157,7 +163,7 @@ void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g);
 struct ZKT_SoftRenderCursor {
     s32 W, x0, y0, width, lines, S, rowBytes;
     bool tv;
-    u32 t[2], col[2];
+    u32 t[2], col[2]; // opacity in sixteenths of 240, colour
 };
 // False when the cursor draws nothing this frame.
 bool ZKT_SoftRenderCursorPrepare(ZKT_SoftRenderCursor &c);

@@ -295,6 +295,7 @@ const SoftRenderKernels g_softRenderSSE2 = {
     ZKT_SoftRenderScalar_Gamma, // look-ups only
     ZKT_SoftRenderSSE2_Pack,
     ZKT_SoftRenderSSE2_GammaPack,
+    ZKT_SoftRenderScalar_Cursor, // four selects a pixel need byte shuffles SSE2 lacks
 };
 
 #endif
