@@ -370,15 +370,71 @@ void Pack(u8 *dst, const u32 *src, s32 n)
         ZKT_SoftRenderSSE2_Pack(dst + i * 3, src + i, n - i);
 }
 
+// Levels of 32 bytes of one channel through its sixteen shuffles: bytes
+// below 128 from the first eight, the others from the second eight. A
+// shuffle gives 0 where its index has bit 7 set, so each step down by 16
+// leaves out the pieces above the byte's own.
+inline __m256i GammaBytes(__m256i x, const u8 (*delta)[32])
+{
+    const __m256i k16 = _mm256_set1_epi8(16);
+    __m256i lo = x, hi = _mm256_xor_si256(x, _mm256_set1_epi8(-128));
+    __m256i a = _mm256_shuffle_epi8(Load((const u32 *)delta[0]), lo);
+    __m256i b = _mm256_shuffle_epi8(Load((const u32 *)delta[8]), hi);
+    for (int j = 1; j < 8; j++) {
+        lo = _mm256_sub_epi8(lo, k16);
+        hi = _mm256_sub_epi8(hi, k16);
+        a = _mm256_xor_si256(a, _mm256_shuffle_epi8(Load((const u32 *)delta[j]), lo));
+        b = _mm256_xor_si256(b, _mm256_shuffle_epi8(Load((const u32 *)delta[8 + j]), hi));
+    }
+    return _mm256_blendv_epi8(a, b, x);
+}
+
+// Gamma by byte shuffles instead of look-ups, 32 pixels a step: the four
+// registers turned into one of blues, one of greens, one of reds and one
+// of flags (a 4 x 4 transpose per 128-bit lane, which undoes itself).
+void Gamma(u32 *p, s32 n, const PxGamma &g)
+{
+    const __m256i tr = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9, 13,
+                                        2, 6, 10, 14, 3, 7, 11, 15);
+    s32 i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i a = _mm256_shuffle_epi8(Load(p + i), tr), b = _mm256_shuffle_epi8(Load(p + i + 8), tr);
+        const __m256i c = _mm256_shuffle_epi8(Load(p + i + 16), tr), d = _mm256_shuffle_epi8(Load(p + i + 24), tr);
+        const __m256i abLo = _mm256_unpacklo_epi32(a, b), abHi = _mm256_unpackhi_epi32(a, b);
+        const __m256i cdLo = _mm256_unpacklo_epi32(c, d), cdHi = _mm256_unpackhi_epi32(c, d);
+        const __m256i f = _mm256_unpackhi_epi64(abHi, cdHi);
+        // Only written pixels (flag byte 0xFF) change.
+        const __m256i b0 = _mm256_unpacklo_epi64(abLo, cdLo), g0 = _mm256_unpackhi_epi64(abLo, cdLo);
+        const __m256i r0 = _mm256_unpacklo_epi64(abHi, cdHi);
+        const __m256i bl = _mm256_blendv_epi8(b0, GammaBytes(b0, g.delta[0]), f);
+        const __m256i gr = _mm256_blendv_epi8(g0, GammaBytes(g0, g.delta[1]), f);
+        const __m256i rd = _mm256_blendv_epi8(r0, GammaBytes(r0, g.delta[2]), f);
+        const __m256i x0 = _mm256_unpacklo_epi32(bl, gr), x1 = _mm256_unpacklo_epi32(rd, f);
+        const __m256i x2 = _mm256_unpackhi_epi32(bl, gr), x3 = _mm256_unpackhi_epi32(rd, f);
+        Store(p + i, _mm256_shuffle_epi8(_mm256_unpacklo_epi64(x0, x1), tr));
+        Store(p + i + 8, _mm256_shuffle_epi8(_mm256_unpackhi_epi64(x0, x1), tr));
+        Store(p + i + 16, _mm256_shuffle_epi8(_mm256_unpacklo_epi64(x2, x3), tr));
+        Store(p + i + 24, _mm256_shuffle_epi8(_mm256_unpackhi_epi64(x2, x3), tr));
+    }
+    if (i < n)
+        ZKT_SoftRenderScalar_Gamma(p + i, n - i, g);
+}
+
+// The line is in the first-level cache after the gamma pass, so packing it
+// apart costs little.
+void GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
+{
+    Gamma(p, n, g);
+    Pack(dst, p, n);
+}
+
 } // namespace
 
 #pragma GCC pop_options
 
 const SoftRenderKernels g_softRenderAVX2 = {
     "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, Widen,
-    RGB, ZKT_SoftRenderScalar_Gamma, Pack, // gathers lose to plain look-ups here
-    ZKT_SoftRenderSSE2_GammaPack,
-    Cursor,
+    RGB, Gamma, Pack, GammaPack, Cursor,
 };
 
 #endif

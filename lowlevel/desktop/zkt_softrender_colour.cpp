@@ -89,6 +89,7 @@ bool ZKT_SoftRenderGammaPrepare(PxGamma &g)
         g.lut[2][i] = (e & 0xFF) << 16;
         identity = identity && ((e >> 16) & 0xFF) == i && ((e >> 8) & 0xFF) == i && (e & 0xFF) == i;
     }
+    PxGammaSeal(g);
     return !identity;
 }
 
