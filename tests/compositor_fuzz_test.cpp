@@ -332,9 +332,13 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             const s32 n = (s32)r.Below(MAXN + 1);
             if (round % 16 == 0) {
                 randomRule();
-                for (s32 v = 0; v < 256; v++)
-                    for (s32 ch = 0; ch < 3; ch++)
-                        gamma.lut[ch][v] = (r.Next() & 0xFF) << (8 * ch);
+                // Random channels, channels left as they are, and ones
+                // that change a single level.
+                for (s32 ch = 0; ch < 3; ch++) {
+                    const u32 kind = r.Below(3), one = r.Below(256);
+                    for (u32 v = 0; v < 256; v++)
+                        gamma.lut[ch][v] = (kind == 0 || (kind == 2 && v == one) ? r.Next() & 0xFF : v) << (8 * ch);
+                }
                 PxGammaSeal(gamma);
             }
             for (u8 &v : src)

@@ -406,9 +406,10 @@ void Gamma(u32 *p, s32 n, const PxGamma &g)
         // Only written pixels (flag byte 0xFF) change.
         const __m256i b0 = _mm256_unpacklo_epi64(abLo, cdLo), g0 = _mm256_unpackhi_epi64(abLo, cdLo);
         const __m256i r0 = _mm256_unpacklo_epi64(abHi, cdHi);
-        const __m256i bl = _mm256_blendv_epi8(b0, GammaBytes(b0, g.delta[0]), f);
-        const __m256i gr = _mm256_blendv_epi8(g0, GammaBytes(g0, g.delta[1]), f);
-        const __m256i rd = _mm256_blendv_epi8(r0, GammaBytes(r0, g.delta[2]), f);
+        // A channel whose table changes nothing is left as it is.
+        const __m256i bl = g.same[0] ? b0 : _mm256_blendv_epi8(b0, GammaBytes(b0, g.delta[0]), f);
+        const __m256i gr = g.same[1] ? g0 : _mm256_blendv_epi8(g0, GammaBytes(g0, g.delta[1]), f);
+        const __m256i rd = g.same[2] ? r0 : _mm256_blendv_epi8(r0, GammaBytes(r0, g.delta[2]), f);
         const __m256i x0 = _mm256_unpacklo_epi32(bl, gr), x1 = _mm256_unpacklo_epi32(rd, f);
         const __m256i x2 = _mm256_unpackhi_epi32(bl, gr), x3 = _mm256_unpackhi_epi32(rd, f);
         Store(p + i, _mm256_shuffle_epi8(_mm256_unpacklo_epi64(x0, x1), tr));

@@ -80,14 +80,21 @@ struct PxColour {
 // a 256-bit register): delta[k][j] holds levels 16j to 16j + 15 of channel
 // k, xor-ed with the sixteen before within the same half (0-127, 128-255),
 // so that xor-ing the shuffles of indices v, v - 16, v - 32 ... leaves
-// exactly level v. PxGammaSeal fills it.
+// exactly level v. PxGammaSeal fills it, and same[k], true when channel
+// k's table maps every level to itself.
 struct PxGamma {
     u32 lut[3][256];
     alignas(32) u8 delta[3][16][32];
+    bool same[3];
 };
 
 static inline void PxGammaSeal(PxGamma &g)
 {
+    for (u32 k = 0; k < 3; k++) {
+        g.same[k] = true;
+        for (u32 v = 0; v < 256; v++)
+            g.same[k] = g.same[k] && ((g.lut[k][v] >> (8 * k)) & 0xFF) == v;
+    }
     for (u32 k = 0; k < 3; k++)
         for (u32 v = 0; v < 256; v++) {
             const u32 level = (g.lut[k][v] >> (8 * k)) & 0xFF;
