@@ -111,32 +111,24 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
     void (*const ink)(u32 *, s32, u32, u32) = ZKT_SoftRenderKernels().ink;
 
     // q counts nibbles: the stream is read a nibble at a time, high first.
-    // Away from the end of video memory the next nibbles wait in bits,
-    // left-aligned, have of them valid; near it they are read one by one.
+    // Away from the end of video memory a code is read from the four bytes
+    // at q; near it nibble by nibble.
     s64 q = pos * 2;
     for (s32 y = y0; y < yEnd; y += step) {
         u32 *rowPix = g_ulSoftRenderWork + (s64)y * W;
         s32 x = firstColumn;
         s32 seg = 0;
-        uint64_t bits = 0;
-        s32 have = 0;
         while (x <= lastColumn) {
             // Variable-length code of one to four nibbles: its length shows
             // in the leading zeros of the next four.
             u32 code;
-            if (have < 16 && (q >> 1) + 8 <= VMSIZE) {
-                uint64_t v;
-                memcpy(&v, vm + (q >> 1), 8);
-                bits = __builtin_bswap64(v) << (4 * (q & 1));
-                have = 64 - 4 * (s32)(q & 1);
-            }
-            if (have >= 16) {
-                const u32 w = (u32)(bits >> 48);
+            if ((q >> 1) + 4 <= VMSIZE) {
+                u32 v;
+                memcpy(&v, vm + (q >> 1), 4);
+                const u32 w = (__builtin_bswap32(v) << (4 * (q & 1))) >> 16;
                 const s32 len = w >= 0x4000 ? 1 : w >= 0x1000 ? 2 : w >= 0x0400 ? 3 : 4;
                 code = w >> (16 - 4 * len);
                 q += len;
-                bits <<= 4 * len;
-                have -= 4 * len;
             } else {
                 code = 0;
                 for (s32 k = 0; k < 4; k++) {
