@@ -156,6 +156,16 @@ void Ink(u32 *dst, s32 n, u32 c, u32 a)
             Store(dst + n - 8, cv);
         return;
     }
+    if (a == 0) {
+        // Only unwritten pixels change: transparent runs are often long.
+        for (; i < n; i += 8) {
+            u32 *p = i + 8 <= n ? dst + i : dst + n - 8;
+            const __m256i old = Load(p), wm = WrittenMask(old);
+            if (!_mm256_testc_si256(wm, _mm256_set1_epi32(-1)))
+                Store(p, Select(wm, old, cv));
+        }
+        return;
+    }
     // The last eight pixels end the span. They are worked out before any
     // store, from the pixels as they were, so where they overlap the last
     // whole group they store the same values again.

@@ -125,24 +125,33 @@ void ZKT_SoftRenderSSE2_RGB565(u32 *dst, const u8 *src, s32 n)
 void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a)
 {
     c = (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
+    if (n < 4) {
+        ZKT_SoftRenderScalar_Ink(dst, n, c, a);
+        return;
+    }
     const __m128i cv = _mm_set1_epi32((int)c);
     s32 i = 0;
     if (a == 15) {
         for (; i + 4 <= n; i += 4)
             Store(dst + i, cv);
-    } else {
-        const __m128i ia = _mm_set1_epi16((short)(15 - a));
-        const __m128i cw = _mm_mullo_epi16(_mm_unpacklo_epi8(_mm_and_si128(cv, _mm_set1_epi32(ZKT_PX_RGB)),
-                                                             _mm_setzero_si128()),
-                                           _mm_set1_epi16((short)a));
-        for (; i + 4 <= n; i += 4) {
-            const __m128i old = Load(dst + i);
-            const __m128i b = _mm_or_si128(Blend15(old, ia, ia, cw, cw), Written());
-            Store(dst + i, Select(WrittenMask(old), b, cv));
-        }
+        if (i < n)
+            Store(dst + n - 4, cv);
+        return;
     }
+    const __m128i ia = _mm_set1_epi16((short)(15 - a));
+    const __m128i cw =
+        _mm_mullo_epi16(_mm_unpacklo_epi8(_mm_and_si128(cv, _mm_set1_epi32(ZKT_PX_RGB)), _mm_setzero_si128()),
+                        _mm_set1_epi16((short)a));
+    auto step = [&](__m128i old) {
+        return Select(WrittenMask(old), _mm_or_si128(Blend15(old, ia, ia, cw, cw), Written()), cv);
+    };
+    // The last four pixels, from the pixels as they were, before any store
+    // (as on the AVX2 path).
+    const __m128i tail = (n & 3) ? step(Load(dst + n - 4)) : cv;
+    for (; i + 4 <= n; i += 4)
+        Store(dst + i, step(Load(dst + i)));
     if (i < n)
-        ZKT_SoftRenderScalar_Ink(dst + i, n - i, c, a);
+        Store(dst + n - 4, tail);
 }
 
 // Opacity a (per pixel, one per 32-bit lane) as 16-bit lanes for the low
