@@ -219,7 +219,8 @@ void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
     s32 i = 0;
     const bool keyed = bKey && !(key >> 24);
     const __m256i kv = _mm256_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
-    const __m256i ia = _mm256_set1_epi16((short)(15 - a)), av = _mm256_set1_epi16((short)a);
+    // Byte pairs (old, new) times (15 - a, a) in one multiply-add.
+    const __m256i w = _mm256_set1_epi16((short)((15 - a) | a << 8)), k = _mm256_set1_epi16(4370);
     const __m256i z = _mm256_setzero_si256();
     for (; i + 8 <= n; i += 8) {
         const __m256i c = Load(src + i), old = Load(dst + i);
@@ -231,10 +232,12 @@ void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
             over = cw;
         else if (a == 0)
             over = old;
-        else
-            over = _mm256_or_si256(Blend15(old, ia, ia, _mm256_mullo_epi16(_mm256_unpacklo_epi8(c, z), av),
-                                           _mm256_mullo_epi16(_mm256_unpackhi_epi8(c, z), av)),
+        else {
+            const __m256i lo = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(old, c), w), k);
+            const __m256i hi = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(old, c), w), k);
+            over = _mm256_or_si256(_mm256_and_si256(_mm256_packus_epi16(lo, hi), _mm256_set1_epi32(ZKT_PX_RGB)),
                                    Written());
+        }
         Store(dst + i, Select(wm, Select(km, old, over), cw));
     }
     if (i < n)
