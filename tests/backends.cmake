@@ -17,5 +17,6 @@ if(TARGET vorn_gp2x)
     VORN_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     VORN_GP2X_SNAP="$<TARGET_FILE:vorn-gp2x-snap>")
   add_dependencies(backends_diff_test vorn-gp2x-snap)
+  vorn_test_pch(backends_diff_test)
   gtest_discover_tests(backends_diff_test DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endif()

@@ -4,5 +4,5 @@ if(VORN_SANITIZE)
   add_test(NAME compositor_fuzz_long COMMAND compositor_fuzz_test --gtest_filter=CompositorFuzz.*)
   set_tests_properties(compositor_fuzz_long PROPERTIES
     ENVIRONMENT "VORN_LONG_FUZZ=1;SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
-    LABELS fuzz TIMEOUT 900)
+    LABELS fuzz TIMEOUT 900 COST 60)
 endif()

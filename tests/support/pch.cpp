@@ -1,0 +1,1 @@
+// Only here to build the precompiled test header.
