@@ -15,8 +15,17 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 logs=$(mktemp -d)
 declare -A pids=()
 set -m  # each background step in its own process group, so it can be stopped whole
+descendants() {
+  local c
+  for c in $(pgrep -P "$1"); do echo "$c"; descendants "$c"; done
+}
+# A failed step stops the others; their trees too, as `timeout` leaves the group.
 stop_all() {
-  for p in "${pids[@]}"; do kill -- "-$p" 2>/dev/null || true; done
+  local p
+  for p in "${pids[@]}"; do
+    kill $(descendants "$p") 2>/dev/null || true
+    kill -- "-$p" 2>/dev/null || true
+  done
   rm -rf "$logs"
 }
 trap stop_all EXIT
