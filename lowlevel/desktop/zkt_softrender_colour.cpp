@@ -81,16 +81,14 @@ void ZKT_LowLevelAPI_SoftRender_ColorPass()
 
 bool ZKT_SoftRenderGammaPrepare(PxGamma &g)
 {
-    bool identity = true;
     for (u32 i = 0; i < 256; i++) {
         const u32 e = g_ulGammaTable[i];
         g.lut[0][i] = (e >> 16) & 0xFF;
         g.lut[1][i] = e & 0xFF00;
         g.lut[2][i] = (e & 0xFF) << 16;
-        identity = identity && ((e >> 16) & 0xFF) == i && ((e >> 8) & 0xFF) == i && (e & 0xFF) == i;
     }
     PxGammaSeal(g);
-    return !identity;
+    return !(g.same[0] && g.same[1] && g.same[2]);
 }
 
 void ZKT_LowLevelAPI_GammaCorrection()
