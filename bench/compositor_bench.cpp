@@ -207,11 +207,16 @@ void BM_Stage(benchmark::State &state)
             break;
         case 1: ZKT_LowLevelAPI_SoftRender_OSD_Layer(); break;
         case 2: ZKT_LowLevelAPI_SoftRender_SPU_Layer(); break;
-        case 3:
+        case 3: {
+            // Less what opaque RGB runs replace.
             ZKT_SoftRenderColourPrepare(s_colour);
+            const bool bRGB = ZKT_SoftRenderRGBPrepare();
+            s32 cover[18];
             for (s32 y = 0; y < H; y++)
-                K.colour(g_ulSoftRenderWork + (size_t)y * W, W, s_colour);
+                ZKT_SoftRenderColourLine(g_ulSoftRenderWork + (size_t)y * W, W, cover,
+                                         bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover) : 0, s_colour, K);
             break;
+        }
         case 4:
             if (ZKT_SoftRenderRGBPrepare())
                 for (s32 y = 0; y < H; y++)

@@ -63,9 +63,11 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
     const bool bGamma = g_bEnableGamma && ZKT_SoftRenderGammaPrepare(s_gamma);
     for (s32 y = 0; y < H; y++) {
         u32 *row = g_ulSoftRenderWork + (s64)y * W;
-        K.colour(row, W, s_colour);
+        s32 cover[18];
+        const s32 nCover = bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover) : 0;
+        ZKT_SoftRenderColourLine(row, W, cover, nCover, s_colour, K);
         if (bRGB)
-            ZKT_SoftRenderRGBLine(y, K);
+            ZKT_SoftRenderRGBDrawLine(K);
         if (bCursor)
             ZKT_SoftRenderCursorLine(cur, y);
         if (bGamma)

@@ -68,6 +68,18 @@ void ZKT_SoftRenderColourPrepare(PxColour &t)
     ZKT_SoftRenderColourRule(t, g_scYUVBrightness, g_ucYUVContrast, m);
 }
 
+// Pixels an opaque RGB run replaces need no conversion.
+void ZKT_SoftRenderColourLine(u32 *row, s32 W, const s32 *cover, s32 nCover, const PxColour &t,
+                              const SoftRenderKernels &K)
+{
+    s32 x = 0;
+    for (s32 i = 0; i < nCover; x = cover[2 * i + 1], i++)
+        if (cover[2 * i] > x)
+            K.colour(row + x, cover[2 * i] - x, t);
+    if (x < W)
+        K.colour(row + x, W - x, t);
+}
+
 void ZKT_LowLevelAPI_SoftRender_ColorPass()
 {
     s32 W, H;

@@ -25,9 +25,17 @@ struct RGBFrame {
 
 static RGBFrame s_rgb;
 
+// The source colours of output columns s_nRowLo to s_nRowHi - 1 of
+// source row s_lRow (-1: none yet this frame). TV lines come in pairs on
+// one source row, so the second of a pair fetches nothing.
+static u32 s_ulRowColours[ZKT_MAX_OUT_W];
+static s64 s_lRow = -1;
+static s32 s_nRowLo, s_nRowHi;
+
 static void RGBPrepare(RGBFrame &f)
 {
     f.bDraw = false;
+    s_lRow = -1; // video memory may have changed since the last frame
     if (!g_GP2X_VIDEO_BASE_PTR)
         return;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&f.W, &f.H);
@@ -103,8 +111,26 @@ static void RGBFetchDepth(u32 *out, u8 *valid, const RGBFrame &f, const u8 *src,
     }
 }
 
-static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
+// A line's drawn runs, left to right. bWhole: every source byte the run
+// reads lies in video memory.
+struct RGBRun {
+    s32 xa, xb;
+    u32 alpha;
+    bool bKey, bWhole;
+};
+
+struct RGBLinePlan {
+    s32 y, n;
+    s64 rowIndex;
+    RGBRun run[9];
+};
+
+static RGBLinePlan s_plan;
+
+static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
 {
+    p.y = y;
+    p.n = 0;
     // Regions 1 to 4 active on this line, kept in test order 4, 3, 2, 1.
     const RGBLayerRegion *act[4];
     s32 nAct = 0;
@@ -137,11 +163,7 @@ static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
         }
     cuts[nCuts++] = W;
 
-    const s64 rowIndex = ((s64)y * f.SY / f.H) * f.SX;
-    const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
-    u32 colours[ZKT_MAX_OUT_W];
-    u32 wide[ZKT_MAX_OUT_W + 8];
-    u8 valid[ZKT_MAX_OUT_W];
+    p.rowIndex = ((s64)y * f.SY / f.H) * f.SX;
     for (s32 c = 0; c + 1 < nCuts; c++) {
         const s32 xa = cuts[c], xb = cuts[c + 1];
         if (xa >= xb)
@@ -161,7 +183,7 @@ static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
         if (!draw)
             continue;
         // Byte range this run reads; source columns never decrease.
-        const s64 iLo = rowIndex + f.srcX[xa], iHi = rowIndex + f.srcX[xb - 1];
+        const s64 iLo = p.rowIndex + f.srcX[xa], iHi = p.rowIndex + f.srcX[xb - 1];
         s64 lo, hi;
         switch (f.depth) {
         case 4: lo = iLo >> 1; hi = iHi >> 1; break;
@@ -171,27 +193,69 @@ static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
         }
         if (f.base + hi < 0 || f.base + lo >= VMSIZE)
             continue;
-        const s32 n = xb - xa;
-        u32 *dst = g_ulSoftRenderWork + (s64)y * W + xa;
-        if (f.base + lo >= 0 && f.base + hi < VMSIZE) {
-            if (f.depth == 16 && f.bStraight) {
-                K.rgb565(colours, src + (rowIndex + xa) * 2, n);
-            } else if (f.depth == 16 && f.bWiden) {
-                // Each source pixel converted once, then repeated.
-                const s32 s0 = f.srcX[xa];
-                K.rgb565(wide, src + (rowIndex + s0) * 2, f.srcX[xb - 1] - s0 + 1);
-                K.widen(colours, wide, f.srcX + xa, s0, n);
-            } else
-                RGBFetchDepth<false>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
-            K.rgb(dst, colours, n, alpha, mode == 1, f.key);
+        p.run[p.n++] = RGBRun{xa, xb, alpha, mode == 1, f.base + lo >= 0 && f.base + hi < VMSIZE};
+    }
+}
+
+// Source colours for output columns xa to xb - 1, all inside video memory.
+static void RGBFetchRow(const RGBFrame &f, s64 rowIndex, s32 xa, s32 xb, const SoftRenderKernels &K)
+{
+    const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
+    const s32 n = xb - xa;
+    u32 *out = s_ulRowColours + xa;
+    if (f.depth == 16 && f.bStraight) {
+        K.rgb565(out, src + (rowIndex + xa) * 2, n);
+    } else if (f.depth == 16 && f.bWiden) {
+        // Each source pixel converted once, then repeated.
+        u32 wide[ZKT_MAX_OUT_W + 8];
+        const s32 s0 = f.srcX[xa];
+        K.rgb565(wide, src + (rowIndex + s0) * 2, f.srcX[xb - 1] - s0 + 1);
+        K.widen(out, wide, f.srcX + xa, s0, n);
+    } else {
+        u8 valid[ZKT_MAX_OUT_W];
+        RGBFetchDepth<false>(out, valid, f, src, rowIndex, f.srcX + xa, n);
+    }
+}
+
+static void RGBDraw(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKernels &K)
+{
+    // The columns of the runs wholly in video memory; the bytes of any
+    // column between two of them lie between theirs, so are readable too.
+    s32 lo = f.W, hi = 0;
+    for (s32 i = 0; i < p.n; i++)
+        if (p.run[i].bWhole) {
+            lo = lo < p.run[i].xa ? lo : p.run[i].xa;
+            hi = p.run[i].xb;
+        }
+    if (lo < hi && !(p.rowIndex == s_lRow && s_nRowLo <= lo && hi <= s_nRowHi)) {
+        RGBFetchRow(f, p.rowIndex, lo, hi, K);
+        s_lRow = p.rowIndex;
+        s_nRowLo = lo;
+        s_nRowHi = hi;
+    }
+    const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
+    for (s32 i = 0; i < p.n; i++) {
+        const RGBRun &r = p.run[i];
+        const s32 n = r.xb - r.xa;
+        u32 *dst = g_ulSoftRenderWork + (s64)p.y * f.W + r.xa;
+        if (r.bWhole) {
+            K.rgb(dst, s_ulRowColours + r.xa, n, r.alpha, r.bKey, f.key);
         } else {
             // Reaches outside video memory: only the readable pixels.
-            RGBFetchDepth<true>(colours, valid, f, src, rowIndex, f.srcX + xa, n);
-            for (s32 i = 0; i < n; i++)
-                if (valid[i])
-                    ZKT_SoftRenderScalar_RGB(dst + i, colours + i, 1, alpha, mode == 1, f.key);
+            u32 colours[ZKT_MAX_OUT_W];
+            u8 valid[ZKT_MAX_OUT_W];
+            RGBFetchDepth<true>(colours, valid, f, src, p.rowIndex, f.srcX + r.xa, n);
+            for (s32 x = 0; x < n; x++)
+                if (valid[x])
+                    ZKT_SoftRenderScalar_RGB(dst + x, colours + x, 1, r.alpha, r.bKey, f.key);
         }
     }
+}
+
+static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
+{
+    RGBPlan(f, y, s_plan);
+    RGBDraw(f, s_plan, K);
 }
 
 void ZKT_LowLevelAPI_SoftRender_RGB_Layer()
@@ -213,4 +277,25 @@ bool ZKT_SoftRenderRGBPrepare()
 void ZKT_SoftRenderRGBLine(s32 y, const SoftRenderKernels &K)
 {
     RGBLine(s_rgb, y, K);
+}
+
+s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover)
+{
+    RGBPlan(s_rgb, y, s_plan);
+    s32 n = 0;
+    // Opaque without a key hole, wholly readable: every pixel replaced.
+    const bool bKeyMatches = !(s_rgb.key >> 24);
+    for (s32 i = 0; i < s_plan.n; i++) {
+        const RGBRun &r = s_plan.run[i];
+        if (r.alpha == 15 && r.bWhole && !(r.bKey && bKeyMatches)) {
+            cover[n++] = r.xa;
+            cover[n++] = r.xb;
+        }
+    }
+    return n / 2;
+}
+
+void ZKT_SoftRenderRGBDrawLine(const SoftRenderKernels &K)
+{
+    RGBDraw(s_rgb, s_plan, K);
 }

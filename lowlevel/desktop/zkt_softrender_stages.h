@@ -13,11 +13,21 @@ bool ZKT_SoftRenderYUVCoversLine(s32 y, s32 W);
 void ZKT_SoftRenderYUVDraw();
 
 void ZKT_SoftRenderColourPrepare(PxColour &t);
+// The colour pass over a line of W pixels but for the nCover column ranges
+// in cover (as ZKT_SoftRenderRGBPlanLine gives them).
+void ZKT_SoftRenderColourLine(u32 *row, s32 W, const s32 *cover, s32 nCover, const PxColour &t,
+                              const SoftRenderKernels &K);
 // False when the gamma table maps every level to itself.
 bool ZKT_SoftRenderGammaPrepare(PxGamma &g);
 
 // RGB layer: false when it draws nothing this frame.
 bool ZKT_SoftRenderRGBPrepare();
 void ZKT_SoftRenderRGBLine(s32 y, const SoftRenderKernels &K);
+// The same line in two steps: the plan, which gives the column ranges the
+// layer replaces outright (from cover[2i] to cover[2i + 1] - 1, left to
+// right; their result does not depend on the pixels below), then the
+// drawing.
+s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover);
+void ZKT_SoftRenderRGBDrawLine(const SoftRenderKernels &K);
 
 #endif
