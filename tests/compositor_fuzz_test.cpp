@@ -298,11 +298,15 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
     static PxPalette pal;
     static PxColour rule;
     static PxGamma gamma;
-    // A colour rule from random settings, the extremes among them.
+    // A colour rule from random settings, the extremes among them, some
+    // with the same matrix in all four quadrants.
     auto randomRule = [&](int extreme = -1) {
         s8 m[16];
         for (s8 &v : m)
             v = r.Chance(4) ? (r.Chance(2) ? -128 : 127) : (s8)r.Next();
+        if (r.Chance(2))
+            for (int k = 0; k < 16; k++)
+                m[k] = m[k & ~3];
         s32 bright = r.Chance(4) ? (r.Chance(2) ? -128 : 127) : (s8)r.Next();
         s32 contrast = r.Chance(4) ? (r.Chance(2) ? 0 : 255) : (u8)r.Next();
         if (extreme >= 0) {
@@ -315,7 +319,7 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
         // Every (Cb, Cr) with the extreme and some other lumas, under rules
         // from neutral to extreme: the vector conversion is computed, not
         // looked up, so it must meet the tables everywhere.
-        for (int rr = 0; rr < 6; rr++) {
+        for (int rr = 0; rr < 8; rr++) {
             randomRule(rr < 4 ? rr : -1);
             static u32 want[65536], got[65536];
             for (u32 yv : {0u, 1u, 16u, 127u, 128u, 235u, 254u, 255u, (u32)r.Below(256), 256u}) {

@@ -300,70 +300,130 @@ inline __m256i FactorTable(const s32 *ab, int shift)
 // The conversion computed rather than looked up, sixteen pixels a step:
 // the numbers the tables hold, from the same integer steps, so the result
 // is the same to the bit and no 512 KiB table walks through the cache.
-// Up to the final sums everything fits 16-bit lanes: |Y + brightness -
-// 128| above 129 saturates anyway, so clamped there the contrast product
-// stays below 2^16; each matrix product is at most 2^14 and their sum
-// only reaches 2^15 where the result saturates (the adds saturate too).
-// The sums of up to 18 bits go through 32-bit multiply-adds.
-void Colour(u32 *p, s32 n, const PxColour &t)
+// Everything fits 16-bit lanes: |Y + brightness - 128| above 129
+// saturates anyway, so clamped there the contrast product stays below
+// 2^16; each matrix product is at most 2^14 and their sum only reaches
+// 2^15 where the result saturates (the adds saturate too). The final sums
+// split off their multiples of 256: 298y + 517d is 256 (y + 2d) + 42y +
+// 5d, and the remainders stay within 16 bits.
+struct ColourRule {
+    __m256i bgv, bri, con, cbA, cbB, crA, crB;
+};
+
+// UNIFORM: the matrix is the same in all four quadrants, so no factor
+// needs picking: the factors are plain words.
+template <bool UNIFORM>
+inline __m256i Factor(const s32 *ab, int shift)
 {
-    const __m256i bgv = _mm256_set1_epi32((int)t.bg);
+    return UNIFORM ? _mm256_set1_epi16((short)(ab[0] >> shift)) : FactorTable(ab, shift);
+}
+
+template <bool UNIFORM>
+inline ColourRule ColourSetUp(const PxColour &t)
+{
+    return ColourRule{_mm256_set1_epi32((int)t.bg),
+                      _mm256_set1_epi16((short)(t.brightness - 128)),
+                      _mm256_set1_epi16((short)(t.contrast + 8)),
+                      Factor<UNIFORM>(t.cbAB, 0),
+                      Factor<UNIFORM>(t.cbAB, 16),
+                      Factor<UNIFORM>(t.crAB, 0),
+                      Factor<UNIFORM>(t.crAB, 16)};
+}
+
+template <bool UNIFORM>
+inline void ColourStep(const ColourRule &c, __m256i v0, __m256i v1, __m256i &o0, __m256i &o1)
+{
     // Per four pixels: their lumas as words, then their (Cb, Cr) words.
     const __m256i split = _mm256_setr_epi8(0, -1, 4, -1, 8, -1, 12, -1, 1, 2, 5, 6, 9, 10, 13, 14, 0, -1, 4, -1, 8, -1,
                                            12, -1, 1, 2, 5, 6, 9, 10, 13, 14);
-    const __m256i bri = _mm256_set1_epi16((short)(t.brightness - 128)), con = _mm256_set1_epi16((short)(t.contrast + 8));
-    const __m256i cbA = FactorTable(t.cbAB, 0), cbB = FactorTable(t.cbAB, 16);
-    const __m256i crA = FactorTable(t.crAB, 0), crB = FactorTable(t.crAB, 16);
     const __m256i k128 = _mm256_set1_epi16(128), lo8 = _mm256_set1_epi16(0xFF);
-    const __m256i kB = _mm256_set1_epi32(298 | 517 << 16), kG = _mm256_set1_epi32((int)(298u | (u32)(u16)-100 << 16));
-    const __m256i kG2 = _mm256_set1_epi32((int)((u32)(u16)-208 << 16)), kR = _mm256_set1_epi32(298 | 409 << 16);
-    s32 i = 0;
-    for (; i + 16 <= n; i += 16) {
-        const __m256i v0 = Load(p + i), v1 = Load(p + i + 8);
-        const __m256i wm0 = WrittenMask(v0), wm1 = WrittenMask(v1);
-        if (_mm256_testz_si256(_mm256_or_si256(wm0, wm1), Written())) {
-            Store(p + i, bgv);
-            Store(p + i + 8, bgv);
-            continue;
-        }
-        // Words in the order the packs below keep: per 128-bit lane, four
-        // pixels of v0 then four of v1.
-        const __m256i s0 = _mm256_shuffle_epi8(v0, split), s1 = _mm256_shuffle_epi8(v1, split);
-        const __m256i yw = _mm256_unpacklo_epi64(s0, s1), cw = _mm256_unpackhi_epi64(s0, s1);
-        const __m256i u = _mm256_sub_epi16(_mm256_and_si256(cw, lo8), k128);
-        const __m256i w = _mm256_sub_epi16(_mm256_srli_epi16(cw, 8), k128);
-        // Y' - 16 = clamp((Y + brightness - 128) (contrast + 8) / 8 + 128) - 16.
-        const __m256i ty = _mm256_add_epi16(yw, bri);
-        const __m256i q = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), _mm256_set1_epi16(129)), con), 3);
-        const __m256i y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), _mm256_set1_epi16(112)), -16, 239);
+    const __m256i wm0 = WrittenMask(v0), wm1 = WrittenMask(v1);
+    // Words in the order the packs below keep: per 128-bit lane, four
+    // pixels of v0 then four of v1.
+    const __m256i s0 = _mm256_shuffle_epi8(v0, split), s1 = _mm256_shuffle_epi8(v1, split);
+    const __m256i yw = _mm256_unpacklo_epi64(s0, s1), cw = _mm256_unpackhi_epi64(s0, s1);
+    const __m256i u = _mm256_sub_epi16(_mm256_and_si256(cw, lo8), k128);
+    const __m256i w = _mm256_sub_epi16(_mm256_srli_epi16(cw, 8), k128);
+    // Y' - 16 = clamp((Y + brightness - 128) (contrast + 8) / 8 + 128) - 16.
+    const __m256i ty = _mm256_add_epi16(yw, c.bri);
+    const __m256i q =
+        _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), _mm256_set1_epi16(129)), c.con), 3);
+    const __m256i y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), _mm256_set1_epi16(112)), -16, 239);
+    __m256i fcbA = c.cbA, fcbB = c.cbB, fcrA = c.crA, fcrB = c.crB;
+    if (!UNIFORM) {
         // Quadrant k = 0..3 from the signs of u and w picks the factors.
         const __m256i mu = _mm256_srai_epi16(u, 15), mw = _mm256_srai_epi16(w, 15);
         const __m256i k = _mm256_xor_si256(_mm256_xor_si256(_mm256_and_si256(mu, _mm256_set1_epi16(0x0101)),
                                                             _mm256_and_si256(mw, _mm256_set1_epi16(0x0303))),
                                            _mm256_set1_epi16(0x0400));
-        const __m256i d0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, _mm256_shuffle_epi8(cbA, k)),
-                                             _mm256_mullo_epi16(w, _mm256_shuffle_epi8(cbB, k)));
-        const __m256i e0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, _mm256_shuffle_epi8(crA, k)),
-                                             _mm256_mullo_epi16(w, _mm256_shuffle_epi8(crB, k)));
-        const __m256i d = Clamp16(Div64(d0), -128, 127), e = Clamp16(Div64(e0), -128, 127);
-        __m256i b[2], g[2], r[2];
-        for (int h = 0; h < 2; h++) {
-            const __m256i yd = h ? _mm256_unpackhi_epi16(y, d) : _mm256_unpacklo_epi16(y, d);
-            const __m256i ye = h ? _mm256_unpackhi_epi16(y, e) : _mm256_unpacklo_epi16(y, e);
-            b[h] = _mm256_srai_epi32(_mm256_madd_epi16(yd, kB), 8);
-            g[h] = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(yd, kG), _mm256_madd_epi16(ye, kG2)), 8);
-            r[h] = _mm256_srai_epi32(_mm256_madd_epi16(ye, kR), 8);
-        }
-        // The saturating packs clamp to 0..255; the unpacks put blue,
-        // green, red and the flag back in pixel order, v0's then v1's.
-        const __m256i br = _mm256_packus_epi16(_mm256_packs_epi32(b[0], b[1]), _mm256_packs_epi32(r[0], r[1]));
-        const __m256i gf = _mm256_packus_epi16(_mm256_packs_epi32(g[0], g[1]), lo8);
-        const __m256i bg = _mm256_unpacklo_epi8(br, gf), rf = _mm256_unpackhi_epi8(br, gf);
-        Store(p + i, Select(wm0, _mm256_unpacklo_epi16(bg, rf), bgv));
-        Store(p + i + 8, Select(wm1, _mm256_unpackhi_epi16(bg, rf), bgv));
+        fcbA = _mm256_shuffle_epi8(fcbA, k);
+        fcbB = _mm256_shuffle_epi8(fcbB, k);
+        fcrA = _mm256_shuffle_epi8(fcrA, k);
+        fcrB = _mm256_shuffle_epi8(fcrB, k);
     }
-    if (i < n)
-        ZKT_SoftRenderSSE2_Colour(p + i, n - i, t);
+    const __m256i d0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, fcbA), _mm256_mullo_epi16(w, fcbB));
+    const __m256i e0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, fcrA), _mm256_mullo_epi16(w, fcrB));
+    const __m256i d = Clamp16(Div64(d0), -128, 127), e = Clamp16(Div64(e0), -128, 127);
+    const __m256i y42 = _mm256_mullo_epi16(y, _mm256_set1_epi16(42));
+    // Blue 298y + 517d, green 298y - 100d - 208e, red 298y + 409e, / 256.
+    const __m256i b = _mm256_add_epi16(
+        _mm256_add_epi16(y, _mm256_add_epi16(d, d)),
+        _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(d, _mm256_set1_epi16(5))), 8));
+    const __m256i g = _mm256_add_epi16(
+        _mm256_sub_epi16(y, e),
+        _mm256_srai_epi16(_mm256_add_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(d, _mm256_set1_epi16(-100))),
+                                           _mm256_mullo_epi16(e, _mm256_set1_epi16(48))),
+                          8));
+    const __m256i r = _mm256_add_epi16(
+        _mm256_add_epi16(y, e),
+        _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(e, _mm256_set1_epi16(153))), 8));
+    // The saturating packs clamp to 0..255; the unpacks put blue, green,
+    // red and the flag back in pixel order, v0's then v1's.
+    const __m256i br = _mm256_packus_epi16(b, r), gf = _mm256_packus_epi16(g, lo8);
+    const __m256i bg = _mm256_unpacklo_epi8(br, gf), rf = _mm256_unpackhi_epi8(br, gf);
+    o0 = Select(wm0, _mm256_unpacklo_epi16(bg, rf), c.bgv);
+    o1 = Select(wm1, _mm256_unpackhi_epi16(bg, rf), c.bgv);
+}
+
+template <bool UNIFORM>
+void ColourSpan(u32 *p, s32 n, const PxColour &t)
+{
+    const ColourRule c = ColourSetUp<UNIFORM>(t);
+    // The last sixteen pixels end the span, worked out before any store
+    // from the pixels as they were, as in Ink.
+    __m256i t0 = c.bgv, t1 = c.bgv;
+    if (n & 15)
+        ColourStep<UNIFORM>(c, Load(p + n - 16), Load(p + n - 8), t0, t1);
+    s32 i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m256i v0 = Load(p + i), v1 = Load(p + i + 8);
+        if (_mm256_testz_si256(_mm256_or_si256(v0, v1), Written())) {
+            Store(p + i, c.bgv);
+            Store(p + i + 8, c.bgv);
+            continue;
+        }
+        __m256i o0, o1;
+        ColourStep<UNIFORM>(c, v0, v1, o0, o1);
+        Store(p + i, o0);
+        Store(p + i + 8, o1);
+    }
+    if (i < n) {
+        Store(p + n - 16, t0);
+        Store(p + n - 8, t1);
+    }
+}
+
+void Colour(u32 *p, s32 n, const PxColour &t)
+{
+    if (n < 16) {
+        ZKT_SoftRenderSSE2_Colour(p, n, t);
+        return;
+    }
+    if (t.cbAB[0] == t.cbAB[1] && t.cbAB[0] == t.cbAB[2] && t.cbAB[0] == t.cbAB[3] && t.crAB[0] == t.crAB[1] &&
+        t.crAB[0] == t.crAB[2] && t.crAB[0] == t.crAB[3])
+        ColourSpan<true>(p, n, t);
+    else
+        ColourSpan<false>(p, n, t);
 }
 
 void Pack(u8 *dst, const u32 *src, s32 n)
