@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds Vorn for 64-bit Windows and packs build-windows/Vorn-windows-x64.zip:
 # Vorn.exe, vorn-capture.exe, the licences of SDL 1.2 and libmikmod, and a
-# read-me. SDL 1.2 and libmikmod are built from Debian's source packages
-# inside build-windows/ (once); the asset generators run in a native build
-# in build-windows/host/.
+# read-me. SDL 1.2 and libmikmod are compiled from Debian's source packages
+# (fetched into build-windows/windows-deps/ once) as part of the build; the
+# asset generators run in a native build in build-windows/host/.
 #   bash scripts/windows-zip.sh [--host-build NATIVE_BUILD]
 # --host-build takes the assets from an existing native build folder instead.
 set -euo pipefail
@@ -24,8 +24,11 @@ launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
+# Ninja when installed, for a new build folder (an old one keeps its own).
+generator=()
+if [ ! -f "$out/CMakeCache.txt" ] && command -v ninja >/dev/null; then generator=(-GNinja); fi
 start=$(date +%s)
-JOBS=$JOBS cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
+cmake -S . -B "$out" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DVORN_TESTS=OFF -DVORN_BENCH=OFF "${launcher[@]}" "${host[@]}" >/dev/null
 cmake --build "$out" -j"$JOBS" --target Vorn.exe vorn-capture
 echo "windows-zip: built in $(($(date +%s) - start)) s"
@@ -37,7 +40,7 @@ mkdir "$stage/Vorn"
 cp "$out/Vorn.exe" "$out/vorn-capture.exe" "$stage/Vorn/"
 x86_64-w64-mingw32-strip "$stage/Vorn/Vorn.exe" "$stage/Vorn/vorn-capture.exe"
 mkdir "$stage/Vorn/licences"
-cp "$out"/windows-deps/prefix/licences/* "$stage/Vorn/licences/"
+cp "$out"/windows-deps/licences/* "$stage/Vorn/licences/"
 cp /usr/share/doc/mingw-w64-common/copyright "$stage/Vorn/licences/MinGW-w64 runtime.txt" 2>/dev/null ||
   true
 sed 's/$/\r/' cmake/windows/README-windows.txt >"$stage/Vorn/README.txt"
