@@ -9,6 +9,7 @@
 // label in the sanitizer build). VORN_FUZZ_SEED picks another seed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -375,6 +376,30 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
                   [&](const SoftRenderKernels &K, u32 *d) { K.yuvCopyMirror(d, src + 4 * (MAXN / 2), n); });
             check("yuvGather", [&](const SoftRenderKernels &K, u32 *d) { K.yuvGather(d, src, offY, offC, n); });
             check("ink", [&](const SoftRenderKernels &K, u32 *d) { K.ink(d, n, c, alpha); });
+            // An SPU line: short runs mostly, up to a few pieces, the codes
+            // sometimes at the very end of video memory.
+            static PxSPULine spu;
+            u8 *vm = TestVideoMemory().data();
+            const int64_t at = r.Chance(4) ? ZKT_VIDEO_MEM_SIZE - 1 - r.Below(40) : 0x100000;
+            for (int64_t i = at; i < std::min(at + 64, (int64_t)ZKT_VIDEO_MEM_SIZE); i++)
+                vm[i] = (u8)(r.Chance(8) ? r.Next() : r.Below(4) << 6 | r.Below(64) >> (2 * r.Below(4)));
+            spu.vm = vm;
+            spu.first = (s32)r.Below(8);
+            spu.last = r.Chance(4) ? (s32)r.Below(0x10000) : spu.first + (s32)r.Below(MAXN);
+            spu.visEnd = std::min(spu.last, n - 1);
+            s32 nSeg = 0;
+            for (s32 x = spu.first; x <= spu.visEnd && nSeg < 33; x += 1 + (s32)r.Below(24), nSeg++)
+                spu.segStart[nSeg] = x;
+            spu.segStart[nSeg] = spu.segStart[nSeg + 1] = spu.visEnd + 1;
+            for (PxSPUInk &k : spu.ink)
+                k = PxSPUInk{r.Next(), r.Below(16)};
+            int64_t qa = 2 * at + r.Below(2), qb = qa;
+            bool okA = false, okB = false;
+            check("spuLine", [&](const SoftRenderKernels &K, u32 *d) {
+                (&K == &ref ? okA : okB) = K.spuLine(d, &K == &ref ? qa : qb, spu);
+            });
+            ASSERT_EQ(okA, okB) << k->name << " spuLine n " << n;
+            ASSERT_EQ(qa, qb) << k->name << " spuLine n " << n;
             check("palette8", [&](const SoftRenderKernels &K, u32 *d) { K.palette8(d, src, n, pal); });
             check("colour", [&](const SoftRenderKernels &K, u32 *d) { K.colour(d, n, rule); });
             check("rgb565", [&](const SoftRenderKernels &K, u32 *d) { K.rgb565(d, src, n); });

@@ -2,6 +2,8 @@
 // the API's own writers, against values worked out from the stream rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "compositor_helpers.h"
 
 namespace {
@@ -407,6 +409,98 @@ TEST(CompositorSPU, TelevisionFieldsAndRunawayStreams)
     BeginFrame();
     ZKT_LowLevelAPI_SoftRender_SPU_Layer();
     EXPECT_EQ(Flag(0, 0), 0);
+}
+
+namespace {
+
+// Pixel by pixel, the way the stream is described: codes nibble by nibble,
+// each pixel's words from the changes that cover its column.
+void ReadSPULines(u32 *pic, u32 top, s32 first, s32 firstLine, s32 last, s32 endLine, u16 cw, u16 kw, s32 n,
+                  const u16 *cf, const u16 *cl, const u16 *cc, const u16 *ck, u8 **pp)
+{
+    const u8 *vm = VM(0);
+    const s32 W = OutW(), H = ZKT_ModeHeight(g_ulDISPLAY_MODE);
+    const bool tv = ZKT_ModeIsTV(g_ulDISPLAY_MODE);
+    s32 y = tv ? firstLine + ((firstLine & 1) != (top ? 0 : 1)) : firstLine / 2;
+    const s32 yEnd = std::min(tv ? endLine : endLine / 2, H);
+    if (y >= yEnd || last < first)
+        return;
+    int64_t q = 2 * (int64_t)(*pp - vm);
+    for (; y < yEnd; y += tv ? 2 : 1)
+        for (s32 x = first; x <= last;) {
+            u32 code = 0;
+            for (s32 k = 0; k < 4 && code < (k == 1 ? 4u : k == 2 ? 16u : 64u); k++, q++) {
+                if (q / 2 >= ZKT_VIDEO_MEM_SIZE) {
+                    *pp = nullptr;
+                    return;
+                }
+                code = code << 4 | ((vm[q / 2] >> (q & 1 ? 0 : 4)) & 15);
+            }
+            s32 run = (s32)(code >> 2);
+            if (run == 0 || run > last - x + 1)
+                run = last - x + 1;
+            for (s32 px = x; px < x + run && px < W; px++) {
+                u16 c = cw, k = kw;
+                for (s32 j = 0; j < n; j++)
+                    if (cf[j] <= px && px <= cl[j])
+                        c = cc[j], k = ck[j];
+                const u32 colour = g_ulSPUColorPalette[(c >> (4 * (code & 3))) & 15];
+                ZKT_SoftRenderScalar_Ink(pic + (size_t)y * W + px, 1,
+                                         (colour & 0xFFFF) | ((colour >> 8) & 0xFF0000), (k >> (4 * (code & 3))) & 15);
+            }
+            x += run;
+            if (x > last)
+                q += q & 1;
+        }
+    *pp = (u8 *)vm + q / 2;
+}
+
+} // namespace
+
+// Random streams (codes of every length, runs that end the line), change
+// columns overlapping, reversed and past the picture, data up to the end of
+// video memory, over random pictures on the LCD and a television.
+TEST(CompositorSPU, LinesMatchAPixelByPixelReading)
+{
+    uint64_t seed = 0x5350554C;
+    auto next = [&seed](u32 n) {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        return (u32)(seed >> 33) % n;
+    };
+    static u32 want[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
+    for (int round = 0; round < 200; round++) {
+        ResetModel(round % 3 ? 0 : 26);
+        const s32 W = OutW(), H = ZKT_ModeHeight(g_ulDISPLAY_MODE);
+        for (u32 &c : g_ulSPUColorPalette)
+            c = next(0x10000) << 16 | next(0x10000);
+        for (s32 i = 0; i < W * H; i++) {
+            const u32 v = (u32)(i + round) * 2654435761u;
+            g_ulSoftRenderWork[i] = (v & ZKT_PX_RGB) | (v >> 29 ? ZKT_PX_WRITTEN : 0);
+        }
+        std::memcpy(want, g_ulSoftRenderWork, sizeof(u32) * W * H);
+        // Short runs mostly, some long ones and line ends.
+        const u32 at = next(4) ? 0x300000 : ZKT_VIDEO_MEM_SIZE - 1 - next(200);
+        for (u32 i = at; i < std::min(at + 0x4000u, (u32)ZKT_VIDEO_MEM_SIZE); i++)
+            VM(i)[0] = (u8)(next(8) ? next(4) << 6 | next(64) >> (2 * next(4)) : next(256));
+        const s32 n = (s32)next(16);
+        u16 cf[16], cl[16], cc[16], ck[16];
+        for (s32 j = 0; j < n; j++) {
+            cf[j] = (u16)next(W + 20);
+            cl[j] = (u16)(next(4) ? cf[j] + next(80) : next(W + 20));
+            cc[j] = (u16)next(0x10000);
+            ck[j] = (u16)next(0x10000);
+        }
+        const s32 first = (s32)next(W + 10), last = next(5) ? first + (s32)next(W) : (s32)next(0x10000);
+        const s32 firstLine = (s32)next(2 * H), endLine = firstLine + (s32)next(40);
+        const u16 cw = (u16)next(0x10000), kw = (u16)next(0x10000);
+        const u32 top = next(2);
+        u8 *got = VM(at), *ref = VM(at);
+        ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(top, first, firstLine, last, endLine, cw, kw, n, cf, cl, cc, ck,
+                                                     &got);
+        ReadSPULines(want, top, first, firstLine, last, endLine, cw, kw, n, cf, cl, cc, ck, &ref);
+        ASSERT_EQ(ref, got) << "round " << round;
+        ASSERT_EQ(0, std::memcmp(want, g_ulSoftRenderWork, sizeof(u32) * W * H)) << "round " << round;
+    }
 }
 
 TEST(CompositorCursor, ClipsBlendsInvertsAndUsesBothFieldImages)

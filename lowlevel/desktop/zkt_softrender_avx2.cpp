@@ -2,7 +2,8 @@
 // have it. Only this file is built for AVX2, and it defines nothing but
 // its own kernels: every header comes in before the target switch, so no
 // shared inline function is compiled with instructions an older processor
-// lacks.
+// lacks. The one after it, the SPU line template, has internal linkage:
+// this file's copy is its own.
 #include <cstring>
 
 #include "lowlevel/desktop/zkt_softrender_px.h"
@@ -13,6 +14,8 @@
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
+
+#include "lowlevel/desktop/zkt_softrender_spuline.h"
 
 namespace {
 
@@ -141,7 +144,7 @@ inline __m256i InkStep(__m256i old, __m256i c, __m256i w)
     return Select(WrittenMask(old), b, c);
 }
 
-void Ink(u32 *dst, s32 n, u32 c, u32 a)
+__attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 a)
 {
     if (n < 8) {
         ZKT_SoftRenderSSE2_Ink(dst, n, c, a);
@@ -175,6 +178,21 @@ void Ink(u32 *dst, s32 n, u32 c, u32 a)
         Store(dst + i, InkStep(Load(dst + i), cv, w));
     if (i < n)
         Store(dst + n - 8, tail);
+}
+
+void Ink(u32 *dst, s32 n, u32 c, u32 a)
+{
+    InkSpan(dst, n, c, a);
+}
+
+// The spans inline: SPU lines are many short runs.
+struct SPUInk {
+    __attribute__((always_inline)) void operator()(u32 *dst, s32 n, u32 c, u32 a) const { InkSpan(dst, n, c, a); }
+};
+
+bool SPULine(u32 *row, int64_t &q, const PxSPULine &L)
+{
+    return PxSPULineDraw(row, q, L, SPUInk());
 }
 
 // Two palette entries, colour words low, weights high.
@@ -508,7 +526,7 @@ void GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
 
 const SoftRenderKernels g_softRenderAVX2 = {
     "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, Widen,
-    RGB, Gamma, Pack, GammaPack, Cursor,
+    RGB, Gamma, Pack, GammaPack, Cursor, SPULine,
 };
 
 #endif

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "lowlevel/desktop/zkt_softrender_px.h"
+#include "lowlevel/desktop/zkt_softrender_spuline.h"
 
 typedef int64_t s64;
 
@@ -153,6 +154,11 @@ void ZKT_SoftRenderScalar_Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col
     }
 }
 
+bool ZKT_SoftRenderScalar_SPULine(u32 *row, int64_t &q, const PxSPULine &L)
+{
+    return PxSPULineDraw(row, q, L, ZKT_SoftRenderScalar_Ink);
+}
+
 const SoftRenderKernels g_softRenderScalar = {
     "scalar",
     ZKT_SoftRenderScalar_Fill,
@@ -169,6 +175,7 @@ const SoftRenderKernels g_softRenderScalar = {
     ZKT_SoftRenderScalar_Pack,
     ZKT_SoftRenderScalar_GammaPack,
     ZKT_SoftRenderScalar_Cursor,
+    ZKT_SoftRenderScalar_SPULine,
 };
 
 static const SoftRenderKernels *s_pKernels = nullptr;

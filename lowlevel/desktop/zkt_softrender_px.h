@@ -61,6 +61,19 @@ static inline void PxPaletteSeal(PxPalette &t)
     }
 }
 
+// An SPU band's columns for its lines: cut into pieces at the column
+// changes, each with its colour and opacity per 2-bit code.
+struct PxSPUInk {
+    u32 colour, a;
+};
+struct PxSPULine {
+    const u8 *vm; // video memory, ZKT_VIDEO_MEM_SIZE bytes
+    s32 first, last; // the columns the codes cover
+    s32 visEnd; // the last of them inside the picture (below first: none)
+    s32 segStart[35]; // each piece's first column, then visEnd + 1 twice
+    PxSPUInk ink[34 * 4]; // piece by piece, code by code
+};
+
 // The colour pass's rule for a frame: the tables the plain and SSE2
 // kernels look up (see zkt_softrender_colour.cpp) and the settings the
 // AVX2 kernel computes the same numbers from.
@@ -145,6 +158,10 @@ struct SoftRenderKernels {
     // t[v] in sixteenths of 240, 2 keeps the pixel, 3 inverts it; all end
     // written.
     void (*cursor)(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t);
+    // One SPU line from nibble q of video memory on, each run drawn as ink
+    // draws it; q ends past the line's last code. False when the codes run
+    // off the end of video memory (the runs before it drawn).
+    bool (*spuLine)(u32 *row, int64_t &q, const PxSPULine &L);
 };
 
 extern const SoftRenderKernels g_softRenderScalar;
@@ -169,6 +186,7 @@ void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);
 void ZKT_SoftRenderScalar_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t);
+bool ZKT_SoftRenderScalar_SPULine(u32 *row, int64_t &q, const PxSPULine &L);
 #if defined(__x86_64__) || defined(__i386__)
 void ZKT_SoftRenderSSE2_Fill(u32 *dst, s32 n, u32 v);
 void ZKT_SoftRenderSSE2_YUVCopy(u32 *dst, const u8 *src, s32 n);

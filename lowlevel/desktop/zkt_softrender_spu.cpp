@@ -15,12 +15,6 @@ static inline u32 LoadBE32(const u8 *p)
     return ((u32)p[0] << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
 
-// What one pixel code draws over one piece of columns, worked out once per
-// band.
-struct SPUInk {
-    u32 colour, opacity;
-};
-
 void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn, s32 firstLine, s32 lastColumn,
                                                    s32 endLine, u16 colourWord, u16 contrastWord, s32 changeCount,
                                                    const u16 *changeFirstColumn, const u16 *changeLastColumn,
@@ -62,8 +56,13 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
     // The visible columns cut into pieces at the change edges; the words
     // are constant over a piece (the last matching change wins). Without
     // changes there is one piece.
-    const s32 visEnd = lastColumn < W - 1 ? lastColumn : W - 1;
-    s32 segStart[34];
+    static PxSPULine L;
+    L.vm = vm;
+    L.first = firstColumn;
+    L.last = lastColumn;
+    L.visEnd = lastColumn < W - 1 ? lastColumn : W - 1;
+    const s32 visEnd = L.visEnd;
+    s32 *segStart = L.segStart;
     u16 segC[34], segK[34];
     s32 nSeg = 0;
     if (visEnd >= firstColumn) {
@@ -98,72 +97,23 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
             nSeg++;
         }
     }
-    if (nSeg < 34)
-        segStart[nSeg] = visEnd + 1;
-    static SPUInk s_ink[34][4];
+    segStart[nSeg] = segStart[nSeg + 1] = visEnd + 1;
     for (s32 i = 0; i < nSeg; i++)
         for (u32 c = 0; c < 4; c++) {
             const u32 colour = g_ulSPUColorPalette[(segC[i] >> (4 * c)) & 15];
-            s_ink[i][c].colour = (colour & 0xFFFF) | ((colour >> 8) & 0xFF0000);
-            s_ink[i][c].opacity = (segK[i] >> (4 * c)) & 15;
+            L.ink[4 * i + c].colour = (colour & 0xFFFF) | ((colour >> 8) & 0xFF0000);
+            L.ink[4 * i + c].a = (segK[i] >> (4 * c)) & 15;
         }
 
-    void (*const ink)(u32 *, s32, u32, u32) = ZKT_SoftRenderKernels().ink;
-
-    // q counts nibbles: the stream is read a nibble at a time, high first.
-    // Away from the end of video memory a code is read from the four bytes
-    // at q; near it nibble by nibble.
+    bool (*const spuLine)(u32 *, s64 &, const PxSPULine &) = ZKT_SoftRenderKernels().spuLine;
+    // q counts nibbles; every line starts on a byte boundary.
     s64 q = pos * 2;
     for (s32 y = y0; y < yEnd; y += step) {
-        u32 *rowPix = g_ulSoftRenderWork + (s64)y * W;
-        s32 x = firstColumn;
-        s32 seg = 0;
-        while (x <= lastColumn) {
-            // Variable-length code of one to four nibbles: its length shows
-            // in the leading zeros of the next four.
-            u32 code;
-            if ((q >> 1) + 4 <= VMSIZE) {
-                u32 v;
-                memcpy(&v, vm + (q >> 1), 4);
-                const u32 w = (__builtin_bswap32(v) << (4 * (q & 1))) >> 16;
-                const s32 len = w >= 0x4000 ? 1 : w >= 0x1000 ? 2 : w >= 0x0400 ? 3 : 4;
-                code = w >> (16 - 4 * len);
-                q += len;
-            } else {
-                code = 0;
-                for (s32 k = 0; k < 4; k++) {
-                    if ((q >> 1) >= VMSIZE) {
-                        *ppData = nullptr; // ran off the end of video memory
-                        return;
-                    }
-                    const u32 nib = (q & 1) ? vm[q >> 1] & 15 : vm[q >> 1] >> 4;
-                    q++;
-                    code = (code << 4) | nib;
-                    if (code >= (k == 0 ? 4u : k == 1 ? 16u : 64u) || k == 3)
-                        break;
-                }
-            }
-            const u32 c = code & 3;
-            s32 run = (s32)(code >> 2);
-            if (run == 0 || run > lastColumn - x + 1)
-                run = lastColumn - x + 1;
-            const s32 xb = x + run - 1 < visEnd ? x + run - 1 : visEnd;
-            if (nSeg == 1) {
-                if (x <= xb)
-                    ink(rowPix + x, xb - x + 1, s_ink[0][c].colour, s_ink[0][c].opacity);
-            } else {
-                // The visible part piece by piece.
-                for (s32 xa = x; xa <= xb;) {
-                    while (seg + 1 < nSeg && segStart[seg + 1] <= xa)
-                        seg++;
-                    const s32 end = segStart[seg + 1] - 1 < xb ? segStart[seg + 1] - 1 : xb;
-                    ink(rowPix + xa, end - xa + 1, s_ink[seg][c].colour, s_ink[seg][c].opacity);
-                    xa = end + 1;
-                }
-            }
-            x += run;
+        if (!spuLine(g_ulSoftRenderWork + (s64)y * W, q, L)) {
+            *ppData = nullptr; // ran off the end of video memory
+            return;
         }
-        q += q & 1; // every line starts on a byte boundary
+        q += q & 1;
     }
     *ppData = (u8 *)vm + (q >> 1);
 }

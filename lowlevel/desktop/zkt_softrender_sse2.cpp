@@ -2,6 +2,7 @@
 // x86-64 processor. Table look-ups stay scalar; the arithmetic, the flag
 // tests and the stores are vector.
 #include "lowlevel/desktop/zkt_softrender_px.h"
+#include "lowlevel/desktop/zkt_softrender_spuline.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
@@ -289,6 +290,11 @@ void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
         ZKT_SoftRenderScalar_GammaPack(dst + i * 3, p + i, n - i, g);
 }
 
+static bool SPULine(u32 *row, int64_t &q, const PxSPULine &L)
+{
+    return PxSPULineDraw(row, q, L, ZKT_SoftRenderSSE2_Ink);
+}
+
 const SoftRenderKernels g_softRenderSSE2 = {
     "sse2",
     ZKT_SoftRenderSSE2_Fill,
@@ -305,6 +311,7 @@ const SoftRenderKernels g_softRenderSSE2 = {
     ZKT_SoftRenderSSE2_Pack,
     ZKT_SoftRenderSSE2_GammaPack,
     ZKT_SoftRenderScalar_Cursor, // four selects a pixel need byte shuffles SSE2 lacks
+    SPULine,
 };
 
 #endif

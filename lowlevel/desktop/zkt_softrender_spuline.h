@@ -1,0 +1,104 @@
+// One line of SPU codes decoded and drawn run by run, for the span kernel
+// files to build their SPU line kernels from with their own ink. Each file
+// gets its own copy (internal linkage), compiled for its own processor.
+#ifndef ZKT_SOFTRENDER_SPULINE_H
+#define ZKT_SOFTRENDER_SPULINE_H
+
+#include <cstring>
+
+#include "lowlevel/desktop/zkt_softrender_px.h"
+
+namespace {
+
+// The variable-length code of one to four nibbles at nibble q (the stream
+// is read high nibble first); q moves past it. Away from the end of video
+// memory it comes from the four bytes at q, near it nibble by nibble; false
+// when it runs off the end. The length shows in the leading zeros, tested
+// one pair at a time: streams mostly repeat a length, which the branches
+// learn, so that reading the next code need not wait for this one.
+inline bool PxSPUCode(const u8 *vm, int64_t &q, u32 &code)
+{
+    const int64_t size = ZKT_VIDEO_MEM_SIZE;
+    if (q <= (size - 4) * 2) {
+        u32 v;
+        memcpy(&v, vm + (q >> 1), 4);
+        const u32 w = __builtin_bswap32(v) << (4 * (q & 1));
+        if (w >= 0x40000000u) {
+            code = w >> 28;
+            q += 1;
+        } else if (w >= 0x10000000u) {
+            code = w >> 24;
+            q += 2;
+        } else if (w >= 0x04000000u) {
+            code = w >> 20;
+            q += 3;
+        } else {
+            code = w >> 16;
+            q += 4;
+        }
+        return true;
+    }
+    code = 0;
+    for (s32 k = 0; k < 4; k++) {
+        if ((q >> 1) >= size)
+            return false;
+        const u32 nib = (q & 1) ? vm[q >> 1] & 15 : vm[q >> 1] >> 4;
+        q++;
+        code = (code << 4) | nib;
+        if (code >= (k == 0 ? 4u : k == 1 ? 16u : 64u))
+            break;
+    }
+    return true;
+}
+
+// Codes from nibble q to the line's last column; every visible run is
+// drawn by ink(dst, n, colour, opacity), cut at the pieces' edges.
+template <class Ink>
+inline bool PxSPULineDraw(u32 *row, int64_t &qLine, const PxSPULine &L, Ink ink)
+{
+    // Locals, not the references: the vector stores of the ink may alias
+    // anything, which would reload them after every run.
+    const u8 *const vm = L.vm;
+    int64_t q = qLine;
+    const s32 visEnd1 = L.visEnd + 1, end1 = L.last + 1;
+    s32 x = L.first;
+    // The visible part; the piece x is in and where it ends.
+    s32 seg = 0, segEnd = L.segStart[1];
+    while (x < visEnd1) {
+        u32 code;
+        if (!PxSPUCode(vm, q, code)) {
+            qLine = q;
+            return false;
+        }
+        // Run 0 and runs past the end both end the line.
+        s32 xn = x + (s32)(code >> 2);
+        if (xn == x || xn > end1)
+            xn = end1;
+        const s32 xe = xn < visEnd1 ? xn : visEnd1;
+        const PxSPUInk *k = L.ink + (code & 3);
+        while (xe > segEnd) {
+            if (segEnd > x)
+                ink(row + x, segEnd - x, k[4 * seg].colour, k[4 * seg].a);
+            x = segEnd;
+            segEnd = L.segStart[++seg + 1];
+        }
+        ink(row + x, xe - x, k[4 * seg].colour, k[4 * seg].a);
+        x = xn;
+    }
+    // The rest only moves the stream on.
+    while (x < end1) {
+        u32 code;
+        if (!PxSPUCode(vm, q, code)) {
+            qLine = q;
+            return false;
+        }
+        const s32 xn = x + (s32)(code >> 2);
+        x = xn == x || xn > end1 ? end1 : xn;
+    }
+    qLine = q;
+    return true;
+}
+
+} // namespace
+
+#endif
