@@ -2,13 +2,14 @@
 // x86-64 processor. Table look-ups stay scalar; the arithmetic, the flag
 // tests and the stores are vector.
 #include "lowlevel/desktop/zkt_softrender_px.h"
-#include "lowlevel/desktop/zkt_softrender_spuline.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <emmintrin.h>
 
 #include <cstring>
+
+#include "lowlevel/desktop/zkt_softrender_spuline.h"
 
 namespace {
 
