@@ -400,6 +400,14 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             });
             ASSERT_EQ(okA, okB) << k->name << " spuLine n " << n;
             ASSERT_EQ(qa, qb) << k->name << " spuLine n " << n;
+            // An OSD run-length line from the same bytes, sometimes in the
+            // middle of a run.
+            PxOSDRuns ra{vm, at, r.Chance(3) ? (int64_t)r.Below(80) - 1 : 0, r.Below(256)}, rb = ra;
+            check("osdRunLine", [&](const SoftRenderKernels &K, u32 *d) {
+                (&K == &ref ? okA : okB) = K.osdRunLine(d, &K == &ref ? ra : rb, spu.first, spu.last, spu.visEnd, pal);
+            });
+            ASSERT_EQ(okA, okB) << k->name << " osdRunLine n " << n;
+            ASSERT_TRUE(!okA || (ra.pos == rb.pos && ra.left == rb.left && ra.value == rb.value)) << k->name;
             check("palette8", [&](const SoftRenderKernels &K, u32 *d) { K.palette8(d, src, n, pal); });
             check("colour", [&](const SoftRenderKernels &K, u32 *d) { K.colour(d, n, rule); });
             check("rgb565", [&](const SoftRenderKernels &K, u32 *d) { K.rgb565(d, src, n); });

@@ -2,8 +2,8 @@
 // have it. Only this file is built for AVX2, and it defines nothing but
 // its own kernels: every header comes in before the target switch, so no
 // shared inline function is compiled with instructions an older processor
-// lacks. The one after it, the SPU line template, has internal linkage:
-// this file's copy is its own.
+// lacks. The one after it, the line templates, has internal linkage: this
+// file's copy is its own.
 #include <cstring>
 
 #include "lowlevel/desktop/zkt_softrender_px.h"
@@ -15,7 +15,7 @@
 #pragma GCC push_options
 #pragma GCC target("avx2")
 
-#include "lowlevel/desktop/zkt_softrender_spuline.h"
+#include "lowlevel/desktop/zkt_softrender_lines.h"
 
 namespace {
 
@@ -185,7 +185,7 @@ void Ink(u32 *dst, s32 n, u32 c, u32 a)
     InkSpan(dst, n, c, a);
 }
 
-// The spans inline: SPU lines are many short runs.
+// The spans inline: SPU and OSD run-length lines are many short runs.
 struct SPUInk {
     __attribute__((always_inline)) void operator()(u32 *dst, s32 n, u32 c, u32 a) const { InkSpan(dst, n, c, a); }
 };
@@ -193,6 +193,11 @@ struct SPUInk {
 bool SPULine(u32 *row, int64_t &q, const PxSPULine &L)
 {
     return PxSPULineDraw(row, q, L, SPUInk());
+}
+
+bool OSDRunLine(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t)
+{
+    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, SPUInk());
 }
 
 // Two palette entries, colour words low, weights high.
@@ -526,7 +531,7 @@ void GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
 
 const SoftRenderKernels g_softRenderAVX2 = {
     "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, Widen,
-    RGB, Gamma, Pack, GammaPack, Cursor, SPULine,
+    RGB, Gamma, Pack, GammaPack, Cursor, SPULine, OSDRunLine,
 };
 
 #endif

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "lowlevel/desktop/zkt_softrender_px.h"
-#include "lowlevel/desktop/zkt_softrender_spuline.h"
+#include "lowlevel/desktop/zkt_softrender_lines.h"
 
 typedef int64_t s64;
 
@@ -159,6 +159,11 @@ bool ZKT_SoftRenderScalar_SPULine(u32 *row, int64_t &q, const PxSPULine &L)
     return PxSPULineDraw(row, q, L, ZKT_SoftRenderScalar_Ink);
 }
 
+bool ZKT_SoftRenderScalar_OSDRunLine(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t)
+{
+    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, ZKT_SoftRenderScalar_Ink);
+}
+
 const SoftRenderKernels g_softRenderScalar = {
     "scalar",
     ZKT_SoftRenderScalar_Fill,
@@ -176,6 +181,7 @@ const SoftRenderKernels g_softRenderScalar = {
     ZKT_SoftRenderScalar_GammaPack,
     ZKT_SoftRenderScalar_Cursor,
     ZKT_SoftRenderScalar_SPULine,
+    ZKT_SoftRenderScalar_OSDRunLine,
 };
 
 static const SoftRenderKernels *s_pKernels = nullptr;

@@ -65,11 +65,7 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
     u32 *pic = g_ulSoftRenderWork;
     const s64 data = hoff + 12;
 
-    // RLE run state carries over from line to line: the pixels form one
-    // stream with no alignment at line ends.
-    s64 pos = data;
-    s64 runLeft = 0; // -1: to the end of the area
-    u32 runValue = 0;
+    PxOSDRuns runs{vm, data, 0, 0};
 
     for (s32 ly = firstLine; ly < endLine; ly++) {
         const s32 oy = tv ? 2 * ly + (bOddField ? 1 : 0) : ly;
@@ -98,33 +94,8 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
                 return; // the data run off the end of video memory
             continue;
         }
-        s32 x = firstCol;
-        while (x <= lastCol) {
-            if (runLeft == 0) {
-                if (pos >= VMSIZE)
-                    return;
-                const u32 b = vm[pos++];
-                if (b > 191) {
-                    if (pos >= VMSIZE)
-                        return;
-                    runValue = vm[pos++];
-                    runLeft = (b & 63) ? (s64)(b & 63) : -1;
-                } else {
-                    runValue = b;
-                    runLeft = 1;
-                }
-            }
-            s32 n = lastCol - x + 1;
-            if (runLeft > 0 && runLeft < n)
-                n = (s32)runLeft;
-            if (runLeft > 0)
-                runLeft -= n;
-            // Only the part of the run inside the picture costs pixel work.
-            const s32 xa = x, xb = x + n - 1 < visEnd ? x + n - 1 : visEnd;
-            if (xa <= xb && (t.colour[runValue] >> 24))
-                K.ink(rowPix + xa, xb - xa + 1, t.colour[runValue], t.alpha[runValue]);
-            x += n;
-        }
+        if (!K.osdRunLine(rowPix, runs, firstCol, lastCol, visEnd, t))
+            return; // the data run off the end of video memory
     }
 }
 

@@ -74,6 +74,15 @@ struct PxSPULine {
     PxSPUInk ink[34 * 4]; // piece by piece, code by code
 };
 
+// A run-length OSD area's place in its stream, carried from line to line:
+// the pixels form one stream with no alignment at line ends.
+struct PxOSDRuns {
+    const u8 *vm; // video memory, ZKT_VIDEO_MEM_SIZE bytes
+    int64_t pos; // the next byte
+    int64_t left; // pixels left of the current run; -1: to the end of the area
+    u32 value; // the current run's value
+};
+
 // The colour pass's rule for a frame: the tables the plain and SSE2
 // kernels look up (see zkt_softrender_colour.cpp) and the settings the
 // AVX2 kernel computes the same numbers from.
@@ -162,6 +171,10 @@ struct SoftRenderKernels {
     // draws it; q ends past the line's last code. False when the codes run
     // off the end of video memory (the runs before it drawn).
     bool (*spuLine)(u32 *row, int64_t &q, const PxSPULine &L);
+    // One line of a run-length OSD area over columns first to last, drawn
+    // up to visEnd, each value as the palette gives it. False when the data
+    // run off the end of video memory.
+    bool (*osdRunLine)(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t);
 };
 
 extern const SoftRenderKernels g_softRenderScalar;
@@ -187,6 +200,7 @@ void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);
 void ZKT_SoftRenderScalar_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t);
 bool ZKT_SoftRenderScalar_SPULine(u32 *row, int64_t &q, const PxSPULine &L);
+bool ZKT_SoftRenderScalar_OSDRunLine(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t);
 #if defined(__x86_64__) || defined(__i386__)
 void ZKT_SoftRenderSSE2_Fill(u32 *dst, s32 n, u32 v);
 void ZKT_SoftRenderSSE2_YUVCopy(u32 *dst, const u8 *src, s32 n);

@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-#include "lowlevel/desktop/zkt_softrender_spuline.h"
+#include "lowlevel/desktop/zkt_softrender_lines.h"
 
 namespace {
 
@@ -296,6 +296,11 @@ static bool SPULine(u32 *row, int64_t &q, const PxSPULine &L)
     return PxSPULineDraw(row, q, L, ZKT_SoftRenderSSE2_Ink);
 }
 
+static bool OSDRunLine(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t)
+{
+    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, ZKT_SoftRenderSSE2_Ink);
+}
+
 const SoftRenderKernels g_softRenderSSE2 = {
     "sse2",
     ZKT_SoftRenderSSE2_Fill,
@@ -313,6 +318,7 @@ const SoftRenderKernels g_softRenderSSE2 = {
     ZKT_SoftRenderSSE2_GammaPack,
     ZKT_SoftRenderScalar_Cursor, // four selects a pixel need byte shuffles SSE2 lacks
     SPULine,
+    OSDRunLine,
 };
 
 #endif

@@ -1,8 +1,9 @@
-// One line of SPU codes decoded and drawn run by run, for the span kernel
-// files to build their SPU line kernels from with their own ink. Each file
-// gets its own copy (internal linkage), compiled for its own processor.
-#ifndef ZKT_SOFTRENDER_SPULINE_H
-#define ZKT_SOFTRENDER_SPULINE_H
+// Lines of run-length layers (SPU codes, OSD areas) decoded and drawn run
+// by run, for the span kernel files to build their line kernels from with
+// their own ink. Each file gets its own copy (internal linkage), compiled
+// for its own processor.
+#ifndef ZKT_SOFTRENDER_LINES_H
+#define ZKT_SOFTRENDER_LINES_H
 
 #include <cstring>
 
@@ -96,6 +97,48 @@ inline bool PxSPULineDraw(u32 *row, int64_t &qLine, const PxSPULine &L, Ink ink)
         x = xn == x || xn > end1 ? end1 : xn;
     }
     qLine = q;
+    return true;
+}
+
+// One line of a run-length OSD area: a byte above 191 is a run of the next
+// byte's value, its low six bits long (0: to the end of the area), any
+// other byte one pixel. Keyed values draw nothing.
+template <class Ink>
+inline bool PxOSDRunLineDraw(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t, Ink ink)
+{
+    const int64_t size = ZKT_VIDEO_MEM_SIZE;
+    // Locals, for the same reason as above.
+    const u8 *const vm = s.vm;
+    int64_t pos = s.pos, left = s.left;
+    u32 value = s.value;
+    for (s32 x = first; x <= last;) {
+        if (left == 0) {
+            if (pos >= size || (vm[pos] > 191 && pos + 1 >= size))
+                return false;
+            const u32 b = vm[pos++];
+            if (b > 191) {
+                value = vm[pos++];
+                left = (b & 63) ? (int64_t)(b & 63) : -1;
+            } else {
+                value = b;
+                left = 1;
+            }
+        }
+        s32 n = last - x + 1;
+        if (left > 0 && left < n)
+            n = (s32)left;
+        if (left > 0)
+            left -= n;
+        // Only the part of the run inside the picture costs pixel work.
+        const s32 xb = x + n - 1 < visEnd ? x + n - 1 : visEnd;
+        const u32 c = t.colour[value];
+        if (x <= xb && (c >> 24))
+            ink(row + x, xb - x + 1, c, t.alpha[value]);
+        x += n;
+    }
+    s.pos = pos;
+    s.left = left;
+    s.value = value;
     return true;
 }
 
