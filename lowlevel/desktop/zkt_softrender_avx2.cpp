@@ -134,14 +134,15 @@ void Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n)
 
 // Colour c (flag byte set) over eight pixels at the opacity whose byte
 // weights (15 - a, a) w holds.
+// An unwritten pixel blends as c over c, which is c exactly, and the flag
+// bytes (0xFF over 0xFF) blend to 0xFF: no masking after the blend.
 inline __m256i InkStep(__m256i old, __m256i c, __m256i w)
 {
     const __m256i k = _mm256_set1_epi16(4370);
+    old = Select(WrittenMask(old), old, c);
     const __m256i lo = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(old, c), w), k);
     const __m256i hi = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(old, c), w), k);
-    const __m256i b = _mm256_or_si256(_mm256_and_si256(_mm256_packus_epi16(lo, hi), _mm256_set1_epi32(ZKT_PX_RGB)),
-                                      Written());
-    return Select(WrittenMask(old), b, c);
+    return _mm256_packus_epi16(lo, hi);
 }
 
 __attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 a)
@@ -210,7 +211,7 @@ inline __m128i Entries(const PxPalette &t, u32 v0, u32 v1)
 // (old, new) byte pairs with per-pixel weights.
 void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
 {
-    const __m256i k = _mm256_set1_epi16(4370), rgb = _mm256_set1_epi32(ZKT_PX_RGB);
+    const __m256i k = _mm256_set1_epi16(4370);
     s32 i = 0;
     for (; i + 8 <= n; i += 8) {
         const u8 *v = src + i;
@@ -225,13 +226,14 @@ void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
         const __m256i w = _mm256_castps_si256(
             _mm256_shuffle_ps(_mm256_castsi256_ps(e0), _mm256_castsi256_ps(e1), 0xDD));
         const __m256i old = Load(dst + i);
+        // Unwritten pixels blend as c over c (see InkStep); keyed values
+        // (flag byte 0) leave the pixel.
+        const __m256i o = Select(WrittenMask(old), old, c);
         const __m256i lo =
-            _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(old, c), _mm256_unpacklo_epi32(w, w)), k);
+            _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(o, c), _mm256_unpacklo_epi32(w, w)), k);
         const __m256i hi =
-            _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(old, c), _mm256_unpackhi_epi32(w, w)), k);
-        const __m256i b = _mm256_or_si256(_mm256_and_si256(_mm256_packus_epi16(lo, hi), rgb), Written());
-        // Keyed values (flag byte 0) leave the pixel.
-        Store(dst + i, Select(WrittenMask(c), Select(WrittenMask(old), b, c), old));
+            _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(o, c), _mm256_unpackhi_epi32(w, w)), k);
+        Store(dst + i, Select(WrittenMask(c), _mm256_packus_epi16(lo, hi), old));
     }
     if (i < n)
         ZKT_SoftRenderSSE2_Palette8(dst + i, src + i, n - i, t);
