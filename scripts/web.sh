@@ -44,7 +44,10 @@ fi
 cmake --build "$host" -j"$JOBS" --target vorn_assets
 host=$(cd "$host" && pwd)
 
-emcmake cmake -S web -B build-web/wasm -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
+# Ninja when installed, for a new build folder (an old one keeps its own).
+generator=()
+if [ ! -f build-web/wasm/CMakeCache.txt ] && command -v ninja >/dev/null; then generator=(-GNinja); fi
+emcmake cmake -S web -B build-web/wasm "${generator[@]}" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
   -DVORN_GENERATED_DIR="$host/generated" -DMIKMOD_SOURCE_DIR="$mikmod" >/dev/null
 cmake --build build-web/wasm -j"$JOBS"
 
