@@ -64,9 +64,11 @@ step "native suite"
 ctest --test-dir build --output-on-failure -j"$JOBS" -E '^program\.full-run$'
 
 # The browser build, the Windows cross build and the sanitizer build side by
-# side (configure scripts use one core). Niced, so that the real-time run
-# keeps its pace. Debian's sources are fetched first, once: the first fetch
-# may set up apt's source lists, which two at a time would race over.
+# side. Niced, so that the real-time run keeps its pace. Debian's sources are
+# fetched first, once: the first fetch may set up apt's source lists, which
+# two at a time would race over. Each check starts as soon as its build is
+# done, beside the builds still running: the browser check and the Wine
+# checks mostly wait on one process each.
 step "Debian sources"
 bash scripts/fetch-debian-source.sh libmikmod build-web/src >/dev/null
 start web-build nice -n 10 bash scripts/web.sh --build-only --assets-from build
@@ -74,20 +76,18 @@ start windows-build nice -n 10 bash scripts/windows-zip.sh --host-build build
 start asan-build nice -n 10 bash -c "cmake -S . -B build-asan $(generator build-asan) -DCMAKE_BUILD_TYPE=Debug \
   -DVORN_SANITIZE=ON -DVORN_TESTS=ON -DVORN_BENCH=OFF && cmake --build build-asan -j$JOBS"
 finish web-build
+# The browser build in headless Chromium against the native capture.
+start browser-check python3 tests/web/browser_test.py --build build-web --capture build/vorn-capture
 finish windows-build
+# The Windows programs under Wine against this build.
+start wine-checks bash tests/windows/wine_test.sh build build-windows
 finish asan-build
-
-# The browser build, checked in headless Chromium against the native capture.
-step "browser check"
-python3 tests/web/browser_test.py --build build-web --capture build/vorn-capture
-
-# The Windows programs run under Wine against this build.
-step "Wine checks"
-bash tests/windows/wine_test.sh build build-windows
 
 step "sanitizer suite"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$JOBS" -LE slow
 
+finish browser-check
+finish wine-checks
 finish full-run
 step "all passed"
