@@ -195,8 +195,6 @@ void ComposeByStages()
     ZKT_LowLevelAPI_SoftRender_RGB_Layer();
     if (g_cursorLayer.bEnable)
         ZKT_LowLevelAPI_SoftRender_Cursor_Layer();
-    if (g_bEnableGamma)
-        ZKT_LowLevelAPI_GammaCorrection();
 }
 
 } // namespace
@@ -240,10 +238,18 @@ TEST(CompositorFuzz, RandomStateInEveryModeGroup)
             s32 w, h;
             ZKT_LowLevelAPI_SoftRender_GetOutputSize(&w, &h);
             const size_t n = (size_t)w * h;
+            // The frame leaves gamma out of the working picture, only the
+            // packed one has it.
             work.assign(g_ulSoftRenderWork, g_ulSoftRenderWork + n);
+            picture.assign(g_ucSoftRenderPicture, g_ucSoftRenderPicture + n * 3);
             ComposeByStages();
             ASSERT_EQ(0, std::memcmp(work.data(), g_ulSoftRenderWork, n * 4))
                 << "frame " << frames << " of seed " << seed;
+            if (g_bEnableGamma)
+                ZKT_LowLevelAPI_GammaCorrection();
+            ZKT_SoftRenderScalar_Pack(g_ucSoftRenderPicture, g_ulSoftRenderWork, (s32)n);
+            ASSERT_EQ(0, std::memcmp(picture.data(), g_ucSoftRenderPicture, n * 3))
+                << "picture, frame " << frames << " of seed " << seed;
             compared++;
         }
         // Every kernel path this processor has gives the same frame, bit for
@@ -430,6 +436,10 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             k->gammaPack(pb, b, n, gamma);
             ASSERT_EQ(0, std::memcmp(pa, pb, sizeof pa)) << k->name << " gammaPack n " << n;
             ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << k->name << " gammaPack n " << n;
+            // The same bytes as gamma then packing, the line left as it was.
+            ref.gamma(b, n, gamma);
+            ref.pack(pb, b, n);
+            ASSERT_EQ(0, std::memcmp(pa, pb, sizeof pa)) << "plain gammaPack n " << n;
         }
     }
 }

@@ -1,8 +1,9 @@
 // The software compositor: turns the hardware model into one picture per
 // frame. Layers draw into the working picture of 32-bit pixels (Y, Cb, Cr
 // until the colour pass, blue, green, red after it, the written flag in the
-// top byte); the frame ends packed into g_ucSoftRenderPicture. Presenting
-// it is zkt_softrender_window.cpp's job.
+// top byte); the frame ends packed into g_ucSoftRenderPicture, gamma going
+// straight into the packed bytes (the working picture keeps the colours
+// before it). Presenting it is zkt_softrender_window.cpp's job.
 //
 // Everything read from video memory is bounds-checked against its 8 MiB:
 // the offsets come straight from the setters, which validate nothing.

@@ -490,41 +490,95 @@ inline __m256i GammaBytes(__m256i x, const u8 (*delta)[32])
 // Gamma by byte shuffles instead of look-ups, 32 pixels a step: the four
 // registers turned into one of blues, one of greens, one of reds and one
 // of flags (a 4 x 4 transpose per 128-bit lane, which undoes itself).
-void Gamma(u32 *p, s32 n, const PxGamma &g)
+// Each 128-bit lane of x[k] comes out as the blues, greens, reds and flags
+// of four pixels: 0-3 and 4-7 for k = 0, 8-15 for k = 1, and so on.
+__attribute__((always_inline)) inline void GammaStep(const u32 *p, const PxGamma &g, __m256i x[4])
 {
     const __m256i tr = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9, 13,
                                         2, 6, 10, 14, 3, 7, 11, 15);
-    s32 i = 0;
-    for (; i + 32 <= n; i += 32) {
-        const __m256i a = _mm256_shuffle_epi8(Load(p + i), tr), b = _mm256_shuffle_epi8(Load(p + i + 8), tr);
-        const __m256i c = _mm256_shuffle_epi8(Load(p + i + 16), tr), d = _mm256_shuffle_epi8(Load(p + i + 24), tr);
-        const __m256i abLo = _mm256_unpacklo_epi32(a, b), abHi = _mm256_unpackhi_epi32(a, b);
-        const __m256i cdLo = _mm256_unpacklo_epi32(c, d), cdHi = _mm256_unpackhi_epi32(c, d);
-        const __m256i f = _mm256_unpackhi_epi64(abHi, cdHi);
-        // Only written pixels (flag byte 0xFF) change.
-        const __m256i b0 = _mm256_unpacklo_epi64(abLo, cdLo), g0 = _mm256_unpackhi_epi64(abLo, cdLo);
-        const __m256i r0 = _mm256_unpacklo_epi64(abHi, cdHi);
-        // A channel whose table changes nothing is left as it is.
-        const __m256i bl = g.same[0] ? b0 : _mm256_blendv_epi8(b0, GammaBytes(b0, g.delta[0]), f);
-        const __m256i gr = g.same[1] ? g0 : _mm256_blendv_epi8(g0, GammaBytes(g0, g.delta[1]), f);
-        const __m256i rd = g.same[2] ? r0 : _mm256_blendv_epi8(r0, GammaBytes(r0, g.delta[2]), f);
-        const __m256i x0 = _mm256_unpacklo_epi32(bl, gr), x1 = _mm256_unpacklo_epi32(rd, f);
-        const __m256i x2 = _mm256_unpackhi_epi32(bl, gr), x3 = _mm256_unpackhi_epi32(rd, f);
-        Store(p + i, _mm256_shuffle_epi8(_mm256_unpacklo_epi64(x0, x1), tr));
-        Store(p + i + 8, _mm256_shuffle_epi8(_mm256_unpackhi_epi64(x0, x1), tr));
-        Store(p + i + 16, _mm256_shuffle_epi8(_mm256_unpacklo_epi64(x2, x3), tr));
-        Store(p + i + 24, _mm256_shuffle_epi8(_mm256_unpackhi_epi64(x2, x3), tr));
-    }
-    if (i < n)
-        ZKT_SoftRenderScalar_Gamma(p + i, n - i, g);
+    const __m256i a = _mm256_shuffle_epi8(Load(p), tr), b = _mm256_shuffle_epi8(Load(p + 8), tr);
+    const __m256i c = _mm256_shuffle_epi8(Load(p + 16), tr), d = _mm256_shuffle_epi8(Load(p + 24), tr);
+    const __m256i abLo = _mm256_unpacklo_epi32(a, b), abHi = _mm256_unpackhi_epi32(a, b);
+    const __m256i cdLo = _mm256_unpacklo_epi32(c, d), cdHi = _mm256_unpackhi_epi32(c, d);
+    const __m256i f = _mm256_unpackhi_epi64(abHi, cdHi);
+    // Only written pixels (flag byte 0xFF) change.
+    const __m256i b0 = _mm256_unpacklo_epi64(abLo, cdLo), g0 = _mm256_unpackhi_epi64(abLo, cdLo);
+    const __m256i r0 = _mm256_unpacklo_epi64(abHi, cdHi);
+    // A channel whose table changes nothing is left as it is.
+    const __m256i bl = g.same[0] ? b0 : _mm256_blendv_epi8(b0, GammaBytes(b0, g.delta[0]), f);
+    const __m256i gr = g.same[1] ? g0 : _mm256_blendv_epi8(g0, GammaBytes(g0, g.delta[1]), f);
+    const __m256i rd = g.same[2] ? r0 : _mm256_blendv_epi8(r0, GammaBytes(r0, g.delta[2]), f);
+    const __m256i x0 = _mm256_unpacklo_epi32(bl, gr), x1 = _mm256_unpacklo_epi32(rd, f);
+    const __m256i x2 = _mm256_unpackhi_epi32(bl, gr), x3 = _mm256_unpackhi_epi32(rd, f);
+    x[0] = _mm256_unpacklo_epi64(x0, x1);
+    x[1] = _mm256_unpackhi_epi64(x0, x1);
+    x[2] = _mm256_unpacklo_epi64(x2, x3);
+    x[3] = _mm256_unpackhi_epi64(x2, x3);
 }
 
-// The line is in the first-level cache after the gamma pass, so packing it
-// apart costs little.
-void GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
+void Gamma(u32 *p, s32 n, const PxGamma &g)
 {
-    Gamma(p, n, g);
-    Pack(dst, p, n);
+    if (n < 32) {
+        ZKT_SoftRenderScalar_Gamma(p, n, g);
+        return;
+    }
+    const __m256i tr = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9, 13,
+                                        2, 6, 10, 14, 3, 7, 11, 15);
+    // The last 32 pixels end the span, worked out before any store from
+    // the pixels as they were, as in Ink.
+    __m256i tail[4];
+    if (n & 31)
+        GammaStep(p + n - 32, g, tail);
+    s32 i = 0;
+    for (; i + 32 <= n; i += 32) {
+        __m256i x[4];
+        GammaStep(p + i, g, x);
+        for (int k = 0; k < 4; k++)
+            Store(p + i + 8 * k, _mm256_shuffle_epi8(x[k], tr));
+    }
+    if (i < n)
+        for (int k = 0; k < 4; k++)
+            Store(p + n - 32 + 8 * k, _mm256_shuffle_epi8(tail[k], tr));
+}
+
+// Straight from the channel registers to the packed bytes: twelve from
+// each four pixels, each sixteen-byte store overwritten at its end by the
+// next. At the span's end (EDGE) the last four pixels go as eight and
+// four bytes, so nothing past it is touched.
+template <bool EDGE>
+__attribute__((always_inline)) inline void GammaPackStep(u8 *d, const u32 *p, const PxGamma &g)
+{
+    const __m256i pk = _mm256_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, -1, -1, -1, -1, 0, 4, 8, 1, 5, 9, 2, 6,
+                                        10, 3, 7, 11, -1, -1, -1, -1);
+    __m256i x[4];
+    GammaStep(p, g, x);
+    for (int k = 0; k < 4; k++, d += 24) {
+        const __m256i v = _mm256_shuffle_epi8(x[k], pk);
+        const __m128i h = _mm256_extracti128_si256(v, 1);
+        _mm_storeu_si128((__m128i *)d, _mm256_castsi256_si128(v));
+        if (!EDGE || k < 3) {
+            _mm_storeu_si128((__m128i *)(d + 12), h);
+        } else {
+            const u32 end = (u32)_mm_extract_epi32(h, 2);
+            _mm_storel_epi64((__m128i *)(d + 12), h);
+            memcpy(d + 20, &end, 4);
+        }
+    }
+}
+
+// A span's end that is not a whole step is the step ending there again.
+void GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g)
+{
+    if (n < 32) {
+        ZKT_SoftRenderScalar_GammaPack(dst, p, n, g);
+        return;
+    }
+    s32 i = 0;
+    for (; i + 34 <= n; i += 32)
+        GammaPackStep<false>(dst + i * 3, p + i, g);
+    if (i + 32 < n)
+        GammaPackStep<true>(dst + i * 3, p + i, g);
+    GammaPackStep<true>(dst + (n - 32) * 3, p + n - 32, g);
 }
 
 } // namespace

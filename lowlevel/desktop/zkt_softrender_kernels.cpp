@@ -131,10 +131,16 @@ void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n)
     }
 }
 
-void ZKT_SoftRenderScalar_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
+void ZKT_SoftRenderScalar_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g)
 {
-    ZKT_SoftRenderScalar_Gamma(p, n, g);
-    ZKT_SoftRenderScalar_Pack(dst, p, n);
+    for (s32 i = 0; i < n; i++, dst += 3) {
+        u32 v = p[i];
+        if (v >> 24)
+            v = g.lut[0][v & 0xFF] | g.lut[1][(v >> 8) & 0xFF] | g.lut[2][(v >> 16) & 0xFF];
+        dst[0] = (u8)v;
+        dst[1] = (u8)(v >> 8);
+        dst[2] = (u8)(v >> 16);
+    }
 }
 
 void ZKT_SoftRenderScalar_Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t)

@@ -159,9 +159,9 @@ struct SoftRenderKernels {
     void (*gamma)(u32 *p, s32 n, const PxGamma &g);
     // Packs n working pixels into 3n bytes.
     void (*pack)(u8 *dst, const u32 *src, s32 n);
-    // Gamma then packing in one pass over the line: p as gamma leaves it,
-    // dst as pack makes it.
-    void (*gammaPack)(u8 *dst, u32 *p, s32 n, const PxGamma &g);
+    // Gamma and packing in one pass over the line: dst as gamma then pack
+    // would make it; p stays as it is.
+    void (*gammaPack)(u8 *dst, const u32 *p, s32 n, const PxGamma &g);
     // The cursor's 2-bit values for n pixels (four a byte of bits, low bits
     // first): 0 and 1 blend colour col[v] (blue, green, red) at opacity
     // t[v] in sixteenths of 240, 2 keeps the pixel, 3 inverts it; all end
@@ -197,7 +197,7 @@ void ZKT_SoftRenderScalar_Widen(u32 *dst, const u32 *src, const s32 *idx, s32 ba
 void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
 void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);
-void ZKT_SoftRenderScalar_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g);
+void ZKT_SoftRenderScalar_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t);
 bool ZKT_SoftRenderScalar_SPULine(u32 *row, int64_t &q, const PxSPULine &L);
 bool ZKT_SoftRenderScalar_OSDRunLine(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t);
@@ -211,7 +211,7 @@ void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette
 void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const PxColour &t);
 void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
 void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n);
-void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g);
+void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g);
 #endif
 
 // The cursor resolved for a frame, drawn line by line.

@@ -25,6 +25,32 @@ struct RGBFrame {
 
 static RGBFrame s_rgb;
 
+// A line's drawn runs, left to right. bWhole: every source byte the run
+// reads lies in video memory.
+struct RGBRun {
+    s32 xa, xb;
+    u32 alpha;
+    bool bKey, bWhole;
+};
+
+struct RGBLinePlan {
+    s32 y, n;
+    s64 rowIndex;
+    RGBRun run[9];
+};
+
+static RGBLinePlan s_plan;
+
+// The drawn runs for a set of active regions 1 to 4 (bit r for region
+// r + 1), before the reach into video memory is checked. Lines between
+// region edges share one set, so it is worked out once per set and frame.
+struct RGBRunSet {
+    s32 mask, n; // mask -1: none yet this frame
+    RGBRun run[9];
+};
+
+static RGBRunSet s_runSet;
+
 // The source colours of output columns s_nRowLo to s_nRowHi - 1 of
 // source row s_lRow (-1: none yet this frame). TV lines come in pairs on
 // one source row, so the second of a pair fetches nothing.
@@ -35,7 +61,9 @@ static s32 s_nRowLo, s_nRowHi;
 static void RGBPrepare(RGBFrame &f)
 {
     f.bDraw = false;
-    s_lRow = -1; // video memory may have changed since the last frame
+    // Video memory and the regions may have changed since the last frame.
+    s_lRow = -1;
+    s_runSet.mask = -1;
     if (!g_GP2X_VIDEO_BASE_PTR)
         return;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&f.W, &f.H);
@@ -111,36 +139,16 @@ static void RGBFetchDepth(u32 *out, u8 *valid, const RGBFrame &f, const u8 *src,
     }
 }
 
-// A line's drawn runs, left to right. bWhole: every source byte the run
-// reads lies in video memory.
-struct RGBRun {
-    s32 xa, xb;
-    u32 alpha;
-    bool bKey, bWhole;
-};
-
-struct RGBLinePlan {
-    s32 y, n;
-    s64 rowIndex;
-    RGBRun run[9];
-};
-
-static RGBLinePlan s_plan;
-
-static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
+static void RGBRunsFor(const RGBFrame &f, s32 mask, RGBRunSet &rs)
 {
-    p.y = y;
-    p.n = 0;
+    rs.mask = mask;
+    rs.n = 0;
     // Regions 1 to 4 active on this line, kept in test order 4, 3, 2, 1.
     const RGBLayerRegion *act[4];
     s32 nAct = 0;
-    for (s32 r = 3; r >= 0; r--) {
-        const RGBLayerRegion &rg = g_RGBLayerRegion[r];
-        const s32 sy = f.tv ? 2 * rg.usStartY : rg.usStartY;
-        const s32 ey = f.tv ? 2 * rg.usEndY : rg.usEndY;
-        if (rg.bEnable && sy <= y && y <= ey)
-            act[nAct++] = &rg;
-    }
+    for (s32 r = 3; r >= 0; r--)
+        if (mask >> r & 1)
+            act[nAct++] = &g_RGBLayerRegion[r];
     if (!f.defDraw && nAct == 0)
         return;
     const s32 W = f.W;
@@ -163,7 +171,6 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
         }
     cuts[nCuts++] = W;
 
-    p.rowIndex = ((s64)y * f.SY / f.H) * f.SX;
     for (s32 c = 0; c + 1 < nCuts; c++) {
         const s32 xa = cuts[c], xb = cuts[c + 1];
         if (xa >= xb)
@@ -180,10 +187,32 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
                 }
             }
         }
-        if (!draw)
-            continue;
+        if (draw)
+            rs.run[rs.n++] = RGBRun{xa, xb, alpha, mode == 1, false};
+    }
+}
+
+static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
+{
+    p.y = y;
+    p.n = 0;
+    s32 mask = 0;
+    for (s32 r = 0; r < 4; r++) {
+        const RGBLayerRegion &rg = g_RGBLayerRegion[r];
+        const s32 sy = f.tv ? 2 * rg.usStartY : rg.usStartY;
+        const s32 ey = f.tv ? 2 * rg.usEndY : rg.usEndY;
+        if (rg.bEnable && sy <= y && y <= ey)
+            mask |= 1 << r;
+    }
+    if (mask != s_runSet.mask)
+        RGBRunsFor(f, mask, s_runSet);
+    if (s_runSet.n == 0)
+        return;
+    p.rowIndex = ((s64)y * f.SY / f.H) * f.SX;
+    for (s32 i = 0; i < s_runSet.n; i++) {
+        RGBRun r = s_runSet.run[i];
         // Byte range this run reads; source columns never decrease.
-        const s64 iLo = p.rowIndex + f.srcX[xa], iHi = p.rowIndex + f.srcX[xb - 1];
+        const s64 iLo = p.rowIndex + f.srcX[r.xa], iHi = p.rowIndex + f.srcX[r.xb - 1];
         s64 lo, hi;
         switch (f.depth) {
         case 4: lo = iLo >> 1; hi = iHi >> 1; break;
@@ -193,7 +222,8 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
         }
         if (f.base + hi < 0 || f.base + lo >= VMSIZE)
             continue;
-        p.run[p.n++] = RGBRun{xa, xb, alpha, mode == 1, f.base + lo >= 0 && f.base + hi < VMSIZE};
+        r.bWhole = f.base + lo >= 0 && f.base + hi < VMSIZE;
+        p.run[p.n++] = r;
     }
 }
 

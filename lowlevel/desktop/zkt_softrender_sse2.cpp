@@ -273,18 +273,16 @@ void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n)
         ZKT_SoftRenderScalar_Pack(dst + i * 3, src + i, n - i);
 }
 
-void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, u32 *p, s32 n, const PxGamma &g)
+void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g)
 {
-    // Look-ups bound: each pixel goes straight from the tables to both
-    // pictures, packed as in ZKT_SoftRenderSSE2_Pack.
+    // Look-ups bound: each pixel goes straight from the tables to the
+    // packed picture, as in ZKT_SoftRenderSSE2_Pack.
     const u32 *l0 = g.lut[0], *l1 = g.lut[1], *l2 = g.lut[2];
     s32 i = 0;
     for (; i + 1 < n; i++) {
         u32 v = p[i];
-        if (v >> 24) {
-            v = l0[v & 0xFF] | l1[(v >> 8) & 0xFF] | l2[(v >> 16) & 0xFF] | ZKT_PX_WRITTEN;
-            p[i] = v;
-        }
+        if (v >> 24)
+            v = l0[v & 0xFF] | l1[(v >> 8) & 0xFF] | l2[(v >> 16) & 0xFF];
         memcpy(dst + i * 3, &v, 4);
     }
     if (i < n)
