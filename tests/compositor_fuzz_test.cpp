@@ -417,6 +417,7 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             check("palette8", [&](const SoftRenderKernels &K, u32 *d) { K.palette8(d, src, n, pal); });
             check("colour", [&](const SoftRenderKernels &K, u32 *d) { K.colour(d, n, rule); });
             check("rgb565", [&](const SoftRenderKernels &K, u32 *d) { K.rgb565(d, src, n); });
+            check("rgb565Double", [&](const SoftRenderKernels &K, u32 *d) { K.rgb565Double(d, src, n); });
             check("widen", [&](const SoftRenderKernels &K, u32 *d) { K.widen(d, wsrc, idx, 100, n); });
             check("rgb", [&](const SoftRenderKernels &K, u32 *d) { K.rgb(d, colours, n, alpha, bKey, key); });
             // The RGB kernel leaves every pixel written: unwrite some again.

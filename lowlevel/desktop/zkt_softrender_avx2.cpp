@@ -106,18 +106,35 @@ void YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
         ZKT_SoftRenderSSE2_YUVCopyMirror(dst + i, src - (i / 2) * 4, n - i);
 }
 
+// Eight RGB565 values as colours.
+inline __m256i From565(const u8 *src)
+{
+    const __m256i x = _mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i *)src));
+    return _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_slli_epi32(x, 3), _mm256_set1_epi32(0xF8)),
+                                           _mm256_and_si256(_mm256_slli_epi32(x, 5), _mm256_set1_epi32(0xFC00))),
+                           _mm256_and_si256(_mm256_slli_epi32(x, 8), _mm256_set1_epi32(0xF80000)));
+}
+
 void RGB565(u32 *dst, const u8 *src, s32 n)
 {
     s32 i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m256i x = _mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i *)(src + 2 * i)));
-        Store(dst + i, _mm256_or_si256(
-                           _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi32(x, 3), _mm256_set1_epi32(0xF8)),
-                                           _mm256_and_si256(_mm256_slli_epi32(x, 5), _mm256_set1_epi32(0xFC00))),
-                           _mm256_and_si256(_mm256_slli_epi32(x, 8), _mm256_set1_epi32(0xF80000))));
-    }
+    for (; i + 8 <= n; i += 8)
+        Store(dst + i, From565(src + 2 * i));
     if (i < n)
         ZKT_SoftRenderScalar_RGB565(dst + i, src + 2 * i, n - i);
+}
+
+void RGB565Double(u32 *dst, const u8 *src, s32 n)
+{
+    s32 i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m256i c = From565(src + i);
+        const __m256i lo = _mm256_unpacklo_epi32(c, c), hi = _mm256_unpackhi_epi32(c, c);
+        Store(dst + i, _mm256_permute2x128_si256(lo, hi, 0x20));
+        Store(dst + i + 8, _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    if (i < n)
+        ZKT_SoftRenderSSE2_RGB565Double(dst + i, src + i, n - i);
 }
 
 void Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n)
@@ -586,8 +603,24 @@ void GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g)
 #pragma GCC pop_options
 
 const SoftRenderKernels g_softRenderAVX2 = {
-    "avx2", Fill,   YUVCopy, YUVCopyMirror, ZKT_SoftRenderScalar_YUVGather, Ink, Palette8, Colour, RGB565, Widen,
-    RGB, Gamma, Pack, GammaPack, Cursor, SPULine, OSDRunLine,
+    "avx2",
+    Fill,
+    YUVCopy,
+    YUVCopyMirror,
+    ZKT_SoftRenderScalar_YUVGather,
+    Ink,
+    Palette8,
+    Colour,
+    RGB565,
+    RGB565Double,
+    Widen,
+    RGB,
+    Gamma,
+    Pack,
+    GammaPack,
+    Cursor,
+    SPULine,
+    OSDRunLine,
 };
 
 #endif

@@ -38,6 +38,12 @@ void ZKT_SoftRenderScalar_RGB565(u32 *dst, const u8 *src, s32 n)
     }
 }
 
+void ZKT_SoftRenderScalar_RGB565Double(u32 *dst, const u8 *src, s32 n)
+{
+    for (s32 i = 0; i < n; i++)
+        ZKT_SoftRenderScalar_RGB565(dst + i, src + (i >> 1) * 2, 1);
+}
+
 void ZKT_SoftRenderScalar_YUVGather(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n)
 {
     for (s32 i = 0; i < n; i++) {
@@ -180,6 +186,7 @@ const SoftRenderKernels g_softRenderScalar = {
     ZKT_SoftRenderScalar_Palette8,
     ZKT_SoftRenderScalar_Colour,
     ZKT_SoftRenderScalar_RGB565,
+    ZKT_SoftRenderScalar_RGB565Double,
     ZKT_SoftRenderScalar_Widen,
     ZKT_SoftRenderScalar_RGB,
     ZKT_SoftRenderScalar_Gamma,

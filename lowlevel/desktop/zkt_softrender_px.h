@@ -148,6 +148,8 @@ struct SoftRenderKernels {
     void (*colour)(u32 *p, s32 n, const PxColour &t);
     // n RGB565 source pixels (little-endian) as colours, low bits zero.
     void (*rgb565)(u32 *dst, const u8 *src, s32 n);
+    // The same with each source pixel twice: dst[i] from source pixel i / 2.
+    void (*rgb565Double)(u32 *dst, const u8 *src, s32 n);
     // dst[i] = src[idx[i] - base], for an idx that never falls and rises by
     // at most 1 per step; src may be read up to 7 words past the last
     // index.
@@ -189,6 +191,7 @@ void ZKT_SoftRenderScalar_Fill(u32 *dst, s32 n, u32 v);
 void ZKT_SoftRenderScalar_YUVCopy(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderScalar_YUVCopyMirror(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderScalar_RGB565(u32 *dst, const u8 *src, s32 n);
+void ZKT_SoftRenderScalar_RGB565Double(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderScalar_YUVGather(u32 *dst, const u8 *src, const s32 *offY, const s32 *offC, s32 n);
 void ZKT_SoftRenderScalar_Ink(u32 *dst, s32 n, u32 c, u32 a);
 void ZKT_SoftRenderScalar_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
@@ -206,6 +209,7 @@ void ZKT_SoftRenderSSE2_Fill(u32 *dst, s32 n, u32 v);
 void ZKT_SoftRenderSSE2_YUVCopy(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderSSE2_YUVCopyMirror(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderSSE2_RGB565(u32 *dst, const u8 *src, s32 n);
+void ZKT_SoftRenderSSE2_RGB565Double(u32 *dst, const u8 *src, s32 n);
 void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a);
 void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
 void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const PxColour &t);

@@ -19,6 +19,7 @@ struct RGBFrame {
     u32 defMode, defAlpha;
     bool bStraight;   // source column x for output column x
     bool bWiden;      // fewer source columns than output ones: each repeats
+    bool bDouble;     // each source column twice
     u32 palette[256]; // blue | green << 8 | red << 16
     s32 srcX[ZKT_MAX_OUT_W];
 };
@@ -91,6 +92,7 @@ static void RGBPrepare(RGBFrame &f)
         f.srcX[x] = (s32)((s64)x * f.SX / f.W);
     f.bStraight = f.SX == f.W;
     f.bWiden = f.SX < f.W;
+    f.bDouble = 2 * f.SX == f.W;
     if (f.depth == 4 || f.depth == 8)
         for (s32 i = 0; i < 256; i++)
             f.palette[i] = g_ulRGBColorTable[i] & ZKT_PX_RGB;
@@ -235,6 +237,11 @@ static void RGBFetchRow(const RGBFrame &f, s64 rowIndex, s32 xa, s32 xb, const S
     u32 *out = s_ulRowColours + xa;
     if (f.depth == 16 && f.bStraight) {
         K.rgb565(out, src + (rowIndex + xa) * 2, n);
+    } else if (f.depth == 16 && f.bDouble) {
+        // From an even column, which shows the same source column as the
+        // odd one after it.
+        const s32 x0 = xa & ~1;
+        K.rgb565Double(s_ulRowColours + x0, src + (rowIndex + x0 / 2) * 2, xb - x0);
     } else if (f.depth == 16 && f.bWiden) {
         // Each source pixel converted once, then repeated.
         u32 wide[ZKT_MAX_OUT_W + 8];

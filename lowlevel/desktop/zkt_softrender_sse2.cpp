@@ -105,23 +105,37 @@ void ZKT_SoftRenderSSE2_YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
         ZKT_SoftRenderScalar_YUVCopyMirror(dst + i, src - (i / 2) * 4, n - i);
 }
 
+// Four RGB565 values, one in each 32-bit lane, as colours.
+static inline __m128i From565(__m128i x)
+{
+    return _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_slli_epi32(x, 3), _mm_set1_epi32(0xF8)),
+                                     _mm_and_si128(_mm_slli_epi32(x, 5), _mm_set1_epi32(0xFC00))),
+                        _mm_and_si128(_mm_slli_epi32(x, 8), _mm_set1_epi32(0xF80000)));
+}
+
 void ZKT_SoftRenderSSE2_RGB565(u32 *dst, const u8 *src, s32 n)
 {
     s32 i = 0;
     const __m128i z = _mm_setzero_si128();
     for (; i + 8 <= n; i += 8) {
         const __m128i v = _mm_loadu_si128((const __m128i *)(src + 2 * i));
-        for (int h = 0; h < 2; h++) {
-            const __m128i x = h ? _mm_unpackhi_epi16(v, z) : _mm_unpacklo_epi16(v, z);
-            const __m128i c = _mm_or_si128(
-                _mm_or_si128(_mm_and_si128(_mm_slli_epi32(x, 3), _mm_set1_epi32(0xF8)),
-                             _mm_and_si128(_mm_slli_epi32(x, 5), _mm_set1_epi32(0xFC00))),
-                _mm_and_si128(_mm_slli_epi32(x, 8), _mm_set1_epi32(0xF80000)));
-            Store(dst + i + 4 * h, c);
-        }
+        Store(dst + i, From565(_mm_unpacklo_epi16(v, z)));
+        Store(dst + i + 4, From565(_mm_unpackhi_epi16(v, z)));
     }
     if (i < n)
         ZKT_SoftRenderScalar_RGB565(dst + i, src + 2 * i, n - i);
+}
+
+void ZKT_SoftRenderSSE2_RGB565Double(u32 *dst, const u8 *src, s32 n)
+{
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m128i c = From565(_mm_unpacklo_epi16(_mm_loadl_epi64((const __m128i *)(src + i)), _mm_setzero_si128()));
+        Store(dst + i, _mm_unpacklo_epi32(c, c));
+        Store(dst + i + 4, _mm_unpackhi_epi32(c, c));
+    }
+    if (i < n)
+        ZKT_SoftRenderScalar_RGB565Double(dst + i, src + i, n - i);
 }
 
 void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a)
@@ -309,6 +323,7 @@ const SoftRenderKernels g_softRenderSSE2 = {
     ZKT_SoftRenderSSE2_Palette8,
     ZKT_SoftRenderSSE2_Colour,
     ZKT_SoftRenderSSE2_RGB565,
+    ZKT_SoftRenderSSE2_RGB565Double,
     ZKT_SoftRenderScalar_Widen, // look-ups only
     ZKT_SoftRenderSSE2_RGB,
     ZKT_SoftRenderScalar_Gamma, // look-ups only
