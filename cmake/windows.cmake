@@ -97,6 +97,9 @@ target_include_directories(vorn_mikmod PUBLIC ${MM}/include)
 target_compile_definitions(vorn_mikmod PUBLIC MIKMOD_STATIC)
 target_link_libraries(vorn_mikmod PUBLIC dsound)
 
+target_precompile_headers(vorn_sdl PRIVATE ${CMAKE_SOURCE_DIR}/cmake/windows/windows-lean.h)
+target_precompile_headers(vorn_mikmod PRIVATE ${CMAKE_SOURCE_DIR}/cmake/windows/windows-lean.h)
+
 # C here is only SDL's and libmikmod's, each with its own flags above.
 set(CMAKE_C_FLAGS_RELEASE "")
 
