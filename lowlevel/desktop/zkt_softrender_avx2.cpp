@@ -256,34 +256,52 @@ void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
         ZKT_SoftRenderSSE2_Palette8(dst + i, src + i, n - i, t);
 }
 
+// An unwritten pixel is replaced, which is the colour blended over
+// itself: that gives the colour and the written flag exactly, so the
+// blend needs no masking after it. A keyed colour leaves written pixels.
+template <bool KEYED>
+__attribute__((always_inline)) inline __m256i RGBStep(__m256i old, __m256i c, u32 a, __m256i w, __m256i kv)
+{
+    const __m256i cw = _mm256_or_si256(c, Written());
+    const __m256i o = Select(WrittenMask(old), old, cw);
+    __m256i over = o;
+    if (a == 15) {
+        over = cw;
+    } else if (a) {
+        const __m256i k = _mm256_set1_epi16(4370);
+        const __m256i lo = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(o, cw), w), k);
+        const __m256i hi = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(o, cw), w), k);
+        over = _mm256_packus_epi16(lo, hi);
+    }
+    return KEYED ? Select(_mm256_cmpeq_epi32(c, kv), o, over) : over;
+}
+
+template <bool KEYED>
+void RGBSpan(u32 *dst, const u32 *src, s32 n, u32 a, __m256i kv)
+{
+    // Byte pairs (old, new) times (15 - a, a) in one multiply-add.
+    const __m256i w = _mm256_set1_epi16((short)((15 - a) | a << 8));
+    // The last eight pixels end the span, worked out first, as in Ink.
+    const __m256i tail = RGBStep<KEYED>(Load(dst + n - 8), Load(src + n - 8), a, w, kv);
+    s32 i = 0;
+    for (; i + 8 <= n; i += 8)
+        Store(dst + i, RGBStep<KEYED>(Load(dst + i), Load(src + i), a, w, kv));
+    if (i < n)
+        Store(dst + n - 8, tail);
+}
+
 void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
 {
-    s32 i = 0;
-    const bool keyed = bKey && !(key >> 24);
-    const __m256i kv = _mm256_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
-    // Byte pairs (old, new) times (15 - a, a) in one multiply-add.
-    const __m256i w = _mm256_set1_epi16((short)((15 - a) | a << 8)), k = _mm256_set1_epi16(4370);
-    const __m256i z = _mm256_setzero_si256();
-    for (; i + 8 <= n; i += 8) {
-        const __m256i c = Load(src + i), old = Load(dst + i);
-        const __m256i wm = WrittenMask(old);
-        const __m256i km = keyed ? _mm256_cmpeq_epi32(c, kv) : z;
-        const __m256i cw = _mm256_or_si256(c, Written());
-        __m256i over;
-        if (a == 15)
-            over = cw;
-        else if (a == 0)
-            over = old;
-        else {
-            const __m256i lo = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(old, c), w), k);
-            const __m256i hi = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(old, c), w), k);
-            over = _mm256_or_si256(_mm256_and_si256(_mm256_packus_epi16(lo, hi), _mm256_set1_epi32(ZKT_PX_RGB)),
-                                   Written());
-        }
-        Store(dst + i, Select(wm, Select(km, old, over), cw));
+    if (n < 8) {
+        ZKT_SoftRenderSSE2_RGB(dst, src, n, a, bKey, key);
+        return;
     }
-    if (i < n)
-        ZKT_SoftRenderSSE2_RGB(dst + i, src + i, n - i, a, bKey, key);
+    // A key with bits above 23 never matches.
+    const __m256i kv = _mm256_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
+    if (bKey && !(key >> 24))
+        RGBSpan<true>(dst, src, n, a, kv);
+    else
+        RGBSpan<false>(dst, src, n, a, kv);
 }
 
 // Sixteenths of 240 blend as fifteenths: (o x 16(15 - t) + k x 16t) / 240

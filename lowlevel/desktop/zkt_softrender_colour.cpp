@@ -93,13 +93,23 @@ void ZKT_LowLevelAPI_SoftRender_ColorPass()
 
 bool ZKT_SoftRenderGammaPrepare(PxGamma &g)
 {
-    for (u32 i = 0; i < 256; i++) {
-        const u32 e = g_ulGammaTable[i];
-        g.lut[0][i] = (e >> 16) & 0xFF;
-        g.lut[1][i] = e & 0xFF00;
-        g.lut[2][i] = (e & 0xFF) << 16;
+    // The table seldom changes: the tables made from it are kept.
+    static u32 s_ulTable[256];
+    static PxGamma s_made;
+    static bool s_bMade = false;
+    if (!s_bMade || memcmp(s_ulTable, g_ulGammaTable, sizeof s_ulTable) != 0) {
+        memcpy(s_ulTable, g_ulGammaTable, sizeof s_ulTable);
+        for (u32 i = 0; i < 256; i++) {
+            const u32 e = s_ulTable[i];
+            s_made.lut[0][i] = (e >> 16) & 0xFF;
+            s_made.lut[1][i] = e & 0xFF00;
+            s_made.lut[2][i] = (e & 0xFF) << 16;
+        }
+        PxGammaSeal(s_made);
+        s_bMade = true;
     }
-    PxGammaSeal(g);
+    if (&g != &s_made)
+        g = s_made;
     return !(g.same[0] && g.same[1] && g.same[2]);
 }
 

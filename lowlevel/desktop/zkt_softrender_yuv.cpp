@@ -21,6 +21,11 @@ struct YUVRegion {
     u32 vScale, hScale;
     bool mirrorH;
     s32 offY[ZKT_MAX_OUT_W], offC[ZKT_MAX_OUT_W];
+    // What the walk above was made for (walkCount 0: nothing yet); planes
+    // seldom change their scaling, so it is kept from frame to frame.
+    s32 walkCount;
+    u32 walkScale;
+    bool walkMirror;
 };
 
 // The walk along a line: p the pair, phase the luma byte in it (0 or 2);
@@ -96,7 +101,13 @@ static void YUVPrepare(u32 bPlaneA, u32 bTopRegion, YUVRegion &r)
     if (first >= end || r.x0 > r.x1 || r.first >= r.yEnd)
         return;
     r.bDraw = true;
-    YUVWalk(r);
+    const s32 count = r.x1 - r.x0 + 1;
+    if (r.walkCount != count || r.walkScale != r.hScale || r.walkMirror != r.mirrorH) {
+        YUVWalk(r);
+        r.walkCount = count;
+        r.walkScale = r.hScale;
+        r.walkMirror = r.mirrorH;
+    }
 }
 
 // Start of output line y's source data, relative to video memory.
