@@ -60,19 +60,23 @@ cmake --build build -j"$JOBS"
 # The real 126-second run mostly waits on the clock: it runs beside the
 # steps below and is waited for at the end.
 start full-run ctest --test-dir build --output-on-failure -R '^program\.full-run$'
+
+# The browser build and the Windows cross build run beside the native suite
+# at the lowest priority, on the time its tests leave the cores idle (they
+# need only the native build's assets). Debian's sources are fetched first,
+# once: the first fetch may set up apt's source lists, which two at a time
+# would race over.
+step "Debian sources"
+bash scripts/fetch-debian-source.sh libmikmod build-web/src >/dev/null
+start web-build nice -n 19 bash scripts/web.sh --build-only --assets-from build
+start windows-build nice -n 19 bash scripts/windows-zip.sh --host-build build
 step "native suite"
 ctest --test-dir build --output-on-failure -j"$JOBS" -E '^program\.full-run$'
 
-# The browser build, the Windows cross build and the sanitizer build side by
-# side. Niced, so that the real-time run keeps its pace. Debian's sources are
-# fetched first, once: the first fetch may set up apt's source lists, which
-# two at a time would race over. Each check starts as soon as its build is
-# done, beside the builds still running: the browser check and the Wine
-# checks mostly wait on one process each.
-step "Debian sources"
-bash scripts/fetch-debian-source.sh libmikmod build-web/src >/dev/null
-start web-build nice -n 10 bash scripts/web.sh --build-only --assets-from build
-start windows-build nice -n 10 bash scripts/windows-zip.sh --host-build build
+# Then the sanitizer build, niced so that the real-time run keeps its pace.
+# Each check starts as soon as its build is done, beside the builds still
+# running: the browser check and the Wine checks mostly wait on one process
+# each.
 start asan-build nice -n 10 bash -c "cmake -S . -B build-asan $(generator build-asan) -DCMAKE_BUILD_TYPE=Debug \
   -DVORN_SANITIZE=ON -DVORN_TESTS=ON -DVORN_BENCH=OFF && cmake --build build-asan -j$JOBS"
 finish web-build
