@@ -214,7 +214,7 @@ void BM_Stage(benchmark::State &state)
             s32 cover[18];
             for (s32 y = 0; y < H; y++)
                 ZKT_SoftRenderColourLine(g_ulSoftRenderWork + (size_t)y * W, W, cover,
-                                         bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover) : 0, s_colour, K);
+                                         bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover, K) : 0, s_colour, K);
             break;
         }
         case 4:

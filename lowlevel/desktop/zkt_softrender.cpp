@@ -65,7 +65,7 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
     for (s32 y = 0; y < H; y++) {
         u32 *row = g_ulSoftRenderWork + (s64)y * W;
         s32 cover[18];
-        const s32 nCover = bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover) : 0;
+        const s32 nCover = bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover, K) : 0;
         ZKT_SoftRenderColourLine(row, W, cover, nCover, s_colour, K);
         if (bRGB)
             ZKT_SoftRenderRGBDrawLine(K);

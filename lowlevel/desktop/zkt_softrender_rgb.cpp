@@ -254,10 +254,11 @@ static void RGBFetchRow(const RGBFrame &f, s64 rowIndex, s32 xa, s32 xb, const S
     }
 }
 
-static void RGBDraw(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKernels &K)
+// The source colours of the plan's runs that lie wholly in video memory.
+static void RGBFetchPlanned(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKernels &K)
 {
-    // The columns of the runs wholly in video memory; the bytes of any
-    // column between two of them lie between theirs, so are readable too.
+    // The columns of those runs; the bytes of any column between two of
+    // them lie between theirs, so are readable too.
     s32 lo = f.W, hi = 0;
     for (s32 i = 0; i < p.n; i++)
         if (p.run[i].bWhole) {
@@ -270,6 +271,11 @@ static void RGBDraw(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKer
         s_nRowLo = lo;
         s_nRowHi = hi;
     }
+}
+
+static void RGBDraw(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKernels &K)
+{
+    RGBFetchPlanned(f, p, K);
     const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
     for (s32 i = 0; i < p.n; i++) {
         const RGBRun &r = p.run[i];
@@ -316,18 +322,39 @@ void ZKT_SoftRenderRGBLine(s32 y, const SoftRenderKernels &K)
     RGBLine(s_rgb, y, K);
 }
 
-s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover)
+// True when a colour of columns xa to xb - 1 of the fetched row is the
+// key (in the colours' byte order).
+static bool RGBKeyHit(u32 key, s32 xa, s32 xb)
+{
+    const u32 kv = ((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF);
+    u32 hit = 0;
+    for (s32 x = xa; x < xb; x++)
+        hit |= s_ulRowColours[x] == kv;
+    return hit != 0;
+}
+
+s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
 {
     RGBPlan(s_rgb, y, s_plan);
     s32 n = 0;
-    // Opaque without a key hole, wholly readable: every pixel replaced.
+    // Opaque, wholly readable and with no key hole (no key, a key that
+    // never matches, or none of the run's colours matching it): every
+    // pixel replaced.
     const bool bKeyMatches = !(s_rgb.key >> 24);
+    bool fetched = false;
     for (s32 i = 0; i < s_plan.n; i++) {
         const RGBRun &r = s_plan.run[i];
-        if (r.alpha == 15 && r.bWhole && !(r.bKey && bKeyMatches)) {
-            cover[n++] = r.xa;
-            cover[n++] = r.xb;
+        if (r.alpha != 15 || !r.bWhole)
+            continue;
+        if (r.bKey && bKeyMatches) {
+            if (!fetched)
+                RGBFetchPlanned(s_rgb, s_plan, K);
+            fetched = true;
+            if (RGBKeyHit(s_rgb.key, r.xa, r.xb))
+                continue;
         }
+        cover[n++] = r.xa;
+        cover[n++] = r.xb;
     }
     return n / 2;
 }

@@ -27,7 +27,7 @@ void ZKT_SoftRenderRGBLine(s32 y, const SoftRenderKernels &K);
 // layer replaces outright (from cover[2i] to cover[2i + 1] - 1, left to
 // right; their result does not depend on the pixels below), then the
 // drawing.
-s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover);
+s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K);
 void ZKT_SoftRenderRGBDrawLine(const SoftRenderKernels &K);
 
 #endif
