@@ -323,7 +323,11 @@ void ZKT_SoftRenderRGBLine(s32 y, const SoftRenderKernels &K)
 }
 
 // True when a colour of columns xa to xb - 1 of the fetched row is the
-// key (in the colours' byte order).
+// key (in the colours' byte order). Vectorised, or it costs as much as
+// the colour pass it saves.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("tree-vectorize")))
+#endif
 static bool RGBKeyHit(u32 key, s32 xa, s32 xb)
 {
     const u32 kv = ((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF);
