@@ -13,7 +13,7 @@ set(GRAPHVIZ_GRAPH_NAME "Vorn")
 set(GRAPHVIZ_EXTERNAL_LIBS FALSE)
 set(GRAPHVIZ_GENERATE_PER_TARGET FALSE)
 set(GRAPHVIZ_GENERATE_DEPENDERS FALSE)
-set(GRAPHVIZ_IGNORE_TARGETS "_test$;_bench$;^vorn_embed$;_gen$;^vorn-gp2x-snap$;_tsan$;^gen_;^vorn_gen")
+set(GRAPHVIZ_IGNORE_TARGETS "_test$;_tests$;_bench$;^vorn_embed$;_gen$;^vorn-gp2x-snap$;_tsan$;^gen_;^vorn_gen")
 OPT
 (cd "$BUILD" && cmake --graphviz="$GV/vorn.dot" . > /dev/null)
 dot -Tpng -o docs/architecture.png.tmp "$GV/vorn.dot"

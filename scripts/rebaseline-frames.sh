@@ -7,12 +7,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
-cmake --build "$BUILD" --target frame_oracle_test -j2 > /dev/null
+cmake --build "$BUILD" --target vorn_desktop_tests -j2 > /dev/null
 TABLE=tests/frame_oracle.txt
 NEW=$(mktemp)
 trap 'rm -f "$NEW"' EXIT
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy VORN_ORACLE_PRINT=1 \
-  "$BUILD/tests/frame_oracle_test" --gtest_brief=1 | sed -n 's/^ORACLE //p' > "$NEW"
+  "$BUILD/tests/vorn_desktop_tests" --gtest_filter='FrameOracle.*' --gtest_brief=1 | sed -n 's/^ORACLE //p' > "$NEW"
 [ -s "$NEW" ] || { echo "rebaseline-frames: the oracle made no hashes" >&2; exit 1; }
 if [ -f "$TABLE" ]; then
   join -a1 -a2 -e '-' -o 0,1.2,2.2 <(sort "$TABLE") <(sort "$NEW") |

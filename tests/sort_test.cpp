@@ -7,12 +7,6 @@
 
 #include "tools/zkt_basictools.h"
 
-// Lets the out-of-memory test ask for an impossible buffer under ASan too.
-extern "C" const char *__asan_default_options()
-{
-    return "allocator_may_return_null=1";
-}
-
 namespace {
 
 struct Rec {

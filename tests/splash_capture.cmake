@@ -1,4 +1,3 @@
-# The splash capture test runs vorn-capture; build it first.
-if(TARGET splash_capture_test AND TARGET vorn-capture)
-  add_dependencies(splash_capture_test vorn-capture)
-endif()
+# The splash and tiny menu capture tests run the vorn-capture program; build
+# it first.
+add_dependencies(vorn_desktop_tests vorn-capture)
