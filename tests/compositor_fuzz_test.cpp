@@ -316,6 +316,8 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
                 m[k] = m[k & ~3];
         s32 bright = r.Chance(4) ? (r.Chance(2) ? -128 : 127) : (s8)r.Next();
         s32 contrast = r.Chance(4) ? (r.Chance(2) ? 0 : 255) : (u8)r.Next();
+        if (r.Chance(3))
+            bright = contrast = 0; // the luma left as it is
         if (extreme >= 0) {
             bright = extreme & 1 ? 127 : -128;
             contrast = extreme & 2 ? 255 : 0;

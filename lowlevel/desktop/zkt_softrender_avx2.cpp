@@ -336,7 +336,8 @@ void Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col, const u32 *t)
 // x / 64 rounded toward zero, as C divides, in 16-bit lanes.
 inline __m256i Div64(__m256i x)
 {
-    return _mm256_srai_epi16(_mm256_add_epi16(x, _mm256_and_si256(_mm256_srai_epi16(x, 15), _mm256_set1_epi16(63))), 6);
+    // |-32768| is 0x8000 as an unsigned word, so it too divides right.
+    return _mm256_sign_epi16(_mm256_srli_epi16(_mm256_abs_epi16(x), 6), x);
 }
 
 inline __m256i Clamp16(__m256i x, short lo, short hi)
@@ -371,7 +372,8 @@ struct ColourRule {
 };
 
 // UNIFORM: the matrix is the same in all four quadrants, so no factor
-// needs picking: the factors are plain words.
+// needs picking: the factors are plain words. PLAIN: brightness and
+// contrast 0, which leave the luma as it is.
 template <bool UNIFORM>
 inline __m256i Factor(const s32 *ab, int shift)
 {
@@ -390,7 +392,7 @@ inline ColourRule ColourSetUp(const PxColour &t)
                       Factor<UNIFORM>(t.crAB, 16)};
 }
 
-template <bool UNIFORM>
+template <bool UNIFORM, bool PLAIN>
 inline void ColourStep(const ColourRule &c, __m256i v0, __m256i v1, __m256i &o0, __m256i &o1)
 {
     // Per four pixels: their lumas as words, then their (Cb, Cr) words.
@@ -405,10 +407,13 @@ inline void ColourStep(const ColourRule &c, __m256i v0, __m256i v1, __m256i &o0,
     const __m256i u = _mm256_sub_epi16(_mm256_and_si256(cw, lo8), k128);
     const __m256i w = _mm256_sub_epi16(_mm256_srli_epi16(cw, 8), k128);
     // Y' - 16 = clamp((Y + brightness - 128) (contrast + 8) / 8 + 128) - 16.
-    const __m256i ty = _mm256_add_epi16(yw, c.bri);
-    const __m256i q =
-        _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), _mm256_set1_epi16(129)), c.con), 3);
-    const __m256i y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), _mm256_set1_epi16(112)), -16, 239);
+    __m256i y = _mm256_sub_epi16(yw, _mm256_set1_epi16(16));
+    if (!PLAIN) {
+        const __m256i ty = _mm256_add_epi16(yw, c.bri);
+        const __m256i q = _mm256_srli_epi16(
+            _mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), _mm256_set1_epi16(129)), c.con), 3);
+        y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), _mm256_set1_epi16(112)), -16, 239);
+    }
     __m256i fcbA = c.cbA, fcbB = c.cbB, fcrA = c.crA, fcrB = c.crB;
     if (!UNIFORM) {
         // Quadrant k = 0..3 from the signs of u and w picks the factors.
@@ -445,7 +450,7 @@ inline void ColourStep(const ColourRule &c, __m256i v0, __m256i v1, __m256i &o0,
     o1 = Select(wm1, _mm256_unpackhi_epi16(bg, rf), c.bgv);
 }
 
-template <bool UNIFORM>
+template <bool UNIFORM, bool PLAIN>
 void ColourSpan(u32 *p, s32 n, const PxColour &t)
 {
     const ColourRule c = ColourSetUp<UNIFORM>(t);
@@ -453,7 +458,7 @@ void ColourSpan(u32 *p, s32 n, const PxColour &t)
     // from the pixels as they were, as in Ink.
     __m256i t0 = c.bgv, t1 = c.bgv;
     if (n & 15)
-        ColourStep<UNIFORM>(c, Load(p + n - 16), Load(p + n - 8), t0, t1);
+        ColourStep<UNIFORM, PLAIN>(c, Load(p + n - 16), Load(p + n - 8), t0, t1);
     s32 i = 0;
     for (; i + 16 <= n; i += 16) {
         const __m256i v0 = Load(p + i), v1 = Load(p + i + 8);
@@ -463,7 +468,7 @@ void ColourSpan(u32 *p, s32 n, const PxColour &t)
             continue;
         }
         __m256i o0, o1;
-        ColourStep<UNIFORM>(c, v0, v1, o0, o1);
+        ColourStep<UNIFORM, PLAIN>(c, v0, v1, o0, o1);
         Store(p + i, o0);
         Store(p + i + 8, o1);
     }
@@ -479,11 +484,13 @@ void Colour(u32 *p, s32 n, const PxColour &t)
         ZKT_SoftRenderSSE2_Colour(p, n, t);
         return;
     }
-    if (t.cbAB[0] == t.cbAB[1] && t.cbAB[0] == t.cbAB[2] && t.cbAB[0] == t.cbAB[3] && t.crAB[0] == t.crAB[1] &&
-        t.crAB[0] == t.crAB[2] && t.crAB[0] == t.crAB[3])
-        ColourSpan<true>(p, n, t);
+    const bool uniform = t.cbAB[0] == t.cbAB[1] && t.cbAB[0] == t.cbAB[2] && t.cbAB[0] == t.cbAB[3] &&
+                         t.crAB[0] == t.crAB[1] && t.crAB[0] == t.crAB[2] && t.crAB[0] == t.crAB[3];
+    const bool plain = t.brightness == 0 && t.contrast == 0;
+    if (uniform)
+        plain ? ColourSpan<true, true>(p, n, t) : ColourSpan<true, false>(p, n, t);
     else
-        ColourSpan<false>(p, n, t);
+        plain ? ColourSpan<false, true>(p, n, t) : ColourSpan<false, false>(p, n, t);
 }
 
 void Pack(u8 *dst, const u32 *src, s32 n)
