@@ -77,8 +77,9 @@ ctest --test-dir build --output-on-failure -j"$JOBS" -E '^program\.full-run$'
 # Each check starts as soon as its build is done, beside the builds still
 # running: the browser check and the Wine checks mostly wait on one process
 # each.
+# The sanitizer build takes the embedded assets from the native build.
 start asan-build nice -n 10 bash -c "cmake -S . -B build-asan $(generator build-asan) -DCMAKE_BUILD_TYPE=Debug \
-  -DVORN_SANITIZE=ON -DVORN_TESTS=ON -DVORN_BENCH=OFF && cmake --build build-asan -j$JOBS"
+  -DVORN_SANITIZE=ON -DVORN_TESTS=ON -DVORN_BENCH=OFF -DVORN_HOST_BUILD=\"\$PWD/build\" && cmake --build build-asan -j$JOBS"
 finish web-build
 # The browser build in headless Chromium against the native capture.
 start browser-check python3 tests/web/browser_test.py --build build-web --capture build/vorn-capture
