@@ -33,13 +33,24 @@ cd "$work"
 fail() { echo "FAIL: $*"; echo "--- program output:"; tail -c 3000 log.txt; exit 1; }
 
 start() {
-  SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy VORN_TRACE_CLOCK=1 "$exe" > log.txt 2>&1 &
-  pid=$!
-  win=""
-  for _ in $(seq 200); do
-    win=$(xdotool search --name "^Vorn" 2>/dev/null | head -n1 || true)
+  # On a loaded machine the new server may not take a client at once: the
+  # program is started again while it fails only to reach the display.
+  for _ in 1 2 3 4 5; do
+    SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy VORN_TRACE_CLOCK=1 "$exe" > log.txt 2>&1 &
+    pid=$!
+    win=""
+    for _ in $(seq 200); do
+      win=$(xdotool search --name "^Vorn" 2>/dev/null | head -n1 || true)
+      [ -n "$win" ] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
     [ -n "$win" ] && break
-    sleep 0.1
+    kill -0 "$pid" 2>/dev/null && break
+    wait "$pid" 2>/dev/null || true
+    pid=""
+    grep -q "Couldn't open X11 display" log.txt || break
+    sleep 1
   done
   [ -n "$win" ] || fail "no window"
   xdotool mousemove 1999 1199
