@@ -211,7 +211,7 @@ void BM_Stage(benchmark::State &state)
             // Less what opaque RGB runs replace.
             ZKT_SoftRenderColourPrepare(s_colour);
             const bool bRGB = ZKT_SoftRenderRGBPrepare();
-            s32 cover[18];
+            s32 cover[2 * ZKT_RGB_MAX_RUNS];
             for (s32 y = 0; y < H; y++)
                 ZKT_SoftRenderColourLine(g_ulSoftRenderWork + (size_t)y * W, W, cover,
                                          bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover, K) : 0, s_colour, K);

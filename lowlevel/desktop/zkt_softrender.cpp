@@ -64,7 +64,7 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
     const bool bGamma = g_bEnableGamma && ZKT_SoftRenderGammaPrepare(s_gamma);
     for (s32 y = 0; y < H; y++) {
         u32 *row = g_ulSoftRenderWork + (s64)y * W;
-        s32 cover[18];
+        s32 cover[2 * ZKT_RGB_MAX_RUNS];
         const s32 nCover = bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover, K) : 0;
         ZKT_SoftRenderColourLine(row, W, cover, nCover, s_colour, K);
         if (bRGB)

@@ -37,7 +37,7 @@ struct RGBRun {
 struct RGBLinePlan {
     s32 y, n;
     s64 rowIndex;
-    RGBRun run[9];
+    RGBRun run[ZKT_RGB_MAX_RUNS];
 };
 
 static RGBLinePlan s_plan;
@@ -47,7 +47,7 @@ static RGBLinePlan s_plan;
 // region edges share one set, so it is worked out once per set and frame.
 struct RGBRunSet {
     s32 mask, n; // mask -1: none yet this frame
-    RGBRun run[9];
+    RGBRun run[ZKT_RGB_MAX_RUNS];
 };
 
 static RGBRunSet s_runSet;
@@ -156,7 +156,7 @@ static void RGBRunsFor(const RGBFrame &f, s32 mask, RGBRunSet &rs)
     const s32 W = f.W;
 
     // The outcome only changes at region edges: cut the line there.
-    s32 cuts[10];
+    s32 cuts[ZKT_RGB_MAX_RUNS + 1];
     s32 nCuts = 0;
     cuts[nCuts++] = 0;
     for (s32 i = 0; i < nAct; i++) {

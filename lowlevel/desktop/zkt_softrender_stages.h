@@ -23,10 +23,12 @@ bool ZKT_SoftRenderGammaPrepare(PxGamma &g);
 // RGB layer: false when it draws nothing this frame.
 bool ZKT_SoftRenderRGBPrepare();
 void ZKT_SoftRenderRGBLine(s32 y, const SoftRenderKernels &K);
+// Regions 1 to 4 cut a line at most 8 times, into at most 9 runs.
+constexpr s32 ZKT_RGB_MAX_RUNS = 9;
 // The same line in two steps: the plan, which gives the column ranges the
 // layer replaces outright (from cover[2i] to cover[2i + 1] - 1, left to
-// right; their result does not depend on the pixels below), then the
-// drawing.
+// right, at most ZKT_RGB_MAX_RUNS ranges; their result does not depend on
+// the pixels below), then the drawing.
 s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K);
 void ZKT_SoftRenderRGBDrawLine(const SoftRenderKernels &K);
 
