@@ -5,6 +5,10 @@
 // time. Each run leaves the loop through the normal shut-down once the main
 // part is over and reports its first fault. The part sets its opening up
 // once per process, so each run has a process of its own.
+// The checks read the programmed layers, not pictures: only one round in
+// kComposeEvery is composed, so the compositor still goes over states from
+// the whole run (both OSD buffers, as the stride is odd) for a fraction of
+// the time.
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <mikmod.h>
@@ -22,12 +26,14 @@
 
 namespace {
 
-u32 s_now = 0, s_rounds = 0, s_prevOsd = 0, s_prevRgb = 0, s_lastPart = 0;
+u32 s_now = 0, s_rounds = 0, s_prevOsd = 0, s_prevRgb = 0, s_lastPart = 0, s_allRounds = 0;
+constexpr u32 kComposeEvery = 15;
 s32 s_mode = 0;
 std::string s_strResult;
 
 u32 ScriptClock() { return s_now; }
 void NoSleep(u32) {}
+u32 SkipMostPictures() { return s_allRounds % kComposeEvery != 0; }
 
 void Fail(const std::string &why, u32 t)
 {
@@ -75,21 +81,24 @@ void OnRoundDone(u32 t)
     }
     // Odd steps visit every band, both sides of 16000 and 17999, and the wipes.
     s_now += 61;
+    s_allRounds++;
 }
 
 std::string RunMain(s32 mode)
 {
     s_mode = mode < 0 ? 0 : mode;
-    s_now = s_rounds = s_prevOsd = s_prevRgb = s_lastPart = 0;
+    s_now = s_rounds = s_prevOsd = s_prevRgb = s_lastPart = s_allRounds = 0;
     s_strResult.clear();
     g_pfnZKTClock = ScriptClock;
     g_pfnZKTSleep = NoSleep;
+    g_pfnDemoSkipCompose = SkipMostPictures;
     DEMO_PLATFORM platform = {"Vorn.exe [/?] [/music]", 1, &drv_nos, 44100, mode, OnRoundDone};
     char name[] = "Vorn.exe";
     char *args[] = {name, nullptr};
     const int rc = DEMO_Main(1, args, g_DemoParts, &platform);
     g_pfnZKTClock = nullptr;
     g_pfnZKTSleep = nullptr;
+    g_pfnDemoSkipCompose = nullptr;
     if (rc != 0)
         return "exit status " + std::to_string(rc);
     return s_strResult.empty() ? "the presentation ended before the main part did" : s_strResult;
