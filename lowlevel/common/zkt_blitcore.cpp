@@ -61,7 +61,11 @@ template <typename Pixel, int OP> void BlitRows(const BlitJob &j)
             cols = j.width;
         u8 *d = j.mem + (cols ? dstRow : 0);
 
-        if (!bNeedSrc) {
+        if (!bNeedSrc && (OP == 0 || OP == 15)) {
+            // A constant: the clears of every frame, as one fill (a sanitizer
+            // build would otherwise check each pixel twice).
+            memset(d, OP == 0 ? 0 : 0xFF, cols * bpp);
+        } else if (!bNeedSrc) {
             for (u64 c = 0; c < cols; c++)
                 StorePixel<Pixel>(d + c * bpp, op(0, LoadPixel<Pixel>(d + c * bpp)));
         } else if (j.bMono) {
