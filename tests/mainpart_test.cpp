@@ -493,18 +493,30 @@ void SpanReach(void (*build)(u32, const TESTPART_GEOMETRY *, TESTPART_SPRITE *),
 {
     TESTPART_GEOMETRY g = Geo(mode);
     const int64_t bpp = g.W > 360 ? 2 : 1;
+    // The first and the last byte of a sprite's rows 0..r-1 past its
+    // offset, for each row count r: each sprite is then one look-up.
+    int64_t first[9], last[9];
+    first[0] = 1LL << 40, last[0] = -(1LL << 40);
+    for (s32 j = 0; j < 8; j++) {
+        first[j + 1] = first[j], last[j + 1] = last[j];
+        if (g_sprdef[j].length <= 0)
+            continue;
+        const int64_t a = (int64_t)j * g.P + g_sprdef[j].start;
+        first[j + 1] = std::min(first[j], a);
+        last[j + 1] = std::max(last[j], a + g_sprdef[j].length);
+    }
     std::vector<TESTPART_SPRITE> s(TESTPART_SPRITES);
     int64_t lo = 1LL << 40, hi = -(1LL << 40);
     for (u32 t = from; t < to; t += 53) {
         build(t, &g, s.data());
-        for (auto &sp : s)
-            for (s32 j = 0; j < std::min(sp.rows, 8); j++) {
-                if (g_sprdef[j].length <= 0)
-                    continue;
-                const int64_t a = sp.offset + (int64_t)j * g.P + g_sprdef[j].start;
-                lo = std::min(lo, a * bpp);
-                hi = std::max(hi, (a + g_sprdef[j].length) * bpp);
-            }
+        for (const auto &sp : s) {
+            const s32 rows = sp.rows < 8 ? sp.rows : 8;
+            if (rows <= 0 || first[rows] > last[rows])
+                continue;
+            const int64_t a = (sp.offset + first[rows]) * bpp, b = (sp.offset + last[rows]) * bpp;
+            lo = a < lo ? a : lo;
+            hi = b > hi ? b : hi;
+        }
     }
     *pMin = lo;
     *pMax = hi;
