@@ -399,8 +399,8 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             for (s32 x = spu.first; x <= spu.visEnd && nSeg < 33; x += 1 + (s32)r.Below(24), nSeg++)
                 spu.segStart[nSeg] = x;
             spu.segStart[nSeg] = spu.segStart[nSeg + 1] = spu.visEnd + 1;
-            for (PxSPUInk &k : spu.ink)
-                k = PxSPUInk{r.Next(), r.Below(16)};
+            for (PxInk &k : spu.ink)
+                k = PxSPUInk(r.Next(), r.Below(16));
             int64_t qa = 2 * at + r.Below(2), qb = qa;
             bool okA = false, okB = false;
             check("spuLine", [&](const SoftRenderKernels &K, u32 *d) {

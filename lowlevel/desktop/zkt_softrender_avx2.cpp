@@ -162,22 +162,43 @@ inline __m256i InkStep(__m256i old, __m256i c, __m256i w)
     return _mm256_packus_epi16(lo, hi);
 }
 
-__attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 a)
+// InkStep on four pixels.
+inline __m128i InkStep4(__m128i old, __m128i c, __m128i w)
+{
+    const __m128i k = _mm_set1_epi16(4370);
+    old = _mm_blendv_epi8(c, old, _mm_srai_epi32(old, 31));
+    const __m128i lo = _mm_mulhi_epu16(_mm_maddubs_epi16(_mm_unpacklo_epi8(old, c), w), k);
+    const __m128i hi = _mm_mulhi_epu16(_mm_maddubs_epi16(_mm_unpackhi_epi8(old, c), w), k);
+    return _mm_packus_epi16(lo, hi);
+}
+
+// Colour c (flag byte set) at the byte weights w (see PxInk). Runs of up
+// to sixteen pixels, the most common, are two overlapping groups worked
+// out before either is stored, without a loop.
+__attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 w)
 {
     if (n < 8) {
-        ZKT_SoftRenderSSE2_Ink(dst, n, c, a);
+        const __m128i cv = _mm_set1_epi32((int)c), wv = _mm_set1_epi32((int)w);
+        if (n >= 4) {
+            const __m128i a = InkStep4(_mm_loadu_si128((const __m128i *)dst), cv, wv);
+            const __m128i b = InkStep4(_mm_loadu_si128((const __m128i *)(dst + n - 4)), cv, wv);
+            _mm_storeu_si128((__m128i *)dst, a);
+            _mm_storeu_si128((__m128i *)(dst + n - 4), b);
+            return;
+        }
+        for (s32 i = 0; i < n; i++)
+            dst[i] = (u32)_mm_cvtsi128_si32(InkStep4(_mm_cvtsi32_si128((int)dst[i]), cv, wv));
         return;
     }
-    const __m256i cv = _mm256_set1_epi32((int)((c & ZKT_PX_RGB) | ZKT_PX_WRITTEN));
+    const __m256i cv = _mm256_set1_epi32((int)c);
     s32 i = 0;
-    if (a == 15) {
-        for (; i + 8 <= n; i += 8)
+    if (w == PxInkWeights(15)) {
+        for (; i + 8 < n; i += 8)
             Store(dst + i, cv);
-        if (i < n)
-            Store(dst + n - 8, cv);
+        Store(dst + n - 8, cv);
         return;
     }
-    if (a == 0) {
+    if (w == PxInkWeights(0)) {
         // Only unwritten pixels change: transparent runs are often long.
         for (; i < n; i += 8) {
             u32 *p = i + 8 <= n ? dst + i : dst + n - 8;
@@ -190,38 +211,42 @@ __attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 a
     // The last eight pixels end the span. They are worked out before any
     // store, from the pixels as they were, so where they overlap the last
     // whole group they store the same values again.
-    const __m256i w = _mm256_set1_epi16((short)((15 - a) | a << 8));
-    const __m256i tail = (n & 7) ? InkStep(Load(dst + n - 8), cv, w) : cv;
-    for (; i + 8 <= n; i += 8)
-        Store(dst + i, InkStep(Load(dst + i), cv, w));
-    if (i < n)
-        Store(dst + n - 8, tail);
+    const __m256i wv = _mm256_set1_epi32((int)w);
+    const __m256i tail = InkStep(Load(dst + n - 8), cv, wv);
+    for (; i + 8 < n; i += 8)
+        Store(dst + i, InkStep(Load(dst + i), cv, wv));
+    Store(dst + n - 8, tail);
 }
 
 void Ink(u32 *dst, s32 n, u32 c, u32 a)
 {
-    InkSpan(dst, n, c, a);
+    InkSpan(dst, n, (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN, PxInkWeights(a));
 }
 
 // The spans inline: SPU and OSD run-length lines are many short runs.
-struct SPUInk {
-    __attribute__((always_inline)) void operator()(u32 *dst, s32 n, u32 c, u32 a) const { InkSpan(dst, n, c, a); }
+struct InkRun {
+    __attribute__((always_inline)) void operator()(u32 *dst, s32 n, const PxInk &k) const
+    {
+        InkSpan(dst, n, k.colour, k.w);
+    }
 };
 
 bool SPULine(u32 *row, int64_t &q, const PxSPULine &L)
 {
-    return PxSPULineDraw(row, q, L, SPUInk());
+    return PxSPULineDraw(row, q, L, InkRun());
 }
 
 bool OSDRunLine(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t)
 {
-    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, SPUInk());
+    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, InkRun());
 }
 
 // Two palette entries, colour words low, weights high.
 inline __m128i Entries(const PxPalette &t, u32 v0, u32 v1)
 {
-    return _mm_insert_epi64(_mm_loadl_epi64((const __m128i *)(t.weighed + v0)), (long long)t.weighed[v1], 1);
+    long long e1;
+    memcpy(&e1, &t.ink[v1], 8);
+    return _mm_insert_epi64(_mm_loadl_epi64((const __m128i *)(t.ink + v0)), e1, 1);
 }
 
 // Plain look-ups beat a gather here; the blend is a multiply-add of

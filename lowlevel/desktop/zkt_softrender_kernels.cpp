@@ -166,14 +166,19 @@ void ZKT_SoftRenderScalar_Cursor(u32 *dst, const u8 *bits, s32 n, const u32 *col
     }
 }
 
+static void InkRun(u32 *dst, s32 n, const PxInk &k)
+{
+    ZKT_SoftRenderScalar_Ink(dst, n, k.colour, PxInkAlpha(k));
+}
+
 bool ZKT_SoftRenderScalar_SPULine(u32 *row, int64_t &q, const PxSPULine &L)
 {
-    return PxSPULineDraw(row, q, L, ZKT_SoftRenderScalar_Ink);
+    return PxSPULineDraw(row, q, L, InkRun);
 }
 
 bool ZKT_SoftRenderScalar_OSDRunLine(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t)
 {
-    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, ZKT_SoftRenderScalar_Ink);
+    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, InkRun);
 }
 
 const SoftRenderKernels g_softRenderScalar = {

@@ -52,23 +52,67 @@ inline bool PxSPUCode(const u8 *vm, int64_t &q, u32 &code)
     return true;
 }
 
+// The stream of nibbles from nibble q on, sixteen at a time in a register
+// (the next one in the top bits), so that most codes are read without a
+// load. Near the end of video memory, where eight bytes cannot be read,
+// the codes come from PxSPUCode.
+struct PxNibbles {
+    const u8 *vm;
+    int64_t q; // the next code's nibble
+    uint64_t win; // nibbles from q on, the first in bits 60-63
+    int64_t qLast; // the last q at which win still holds a whole code
+
+    __attribute__((always_inline)) inline bool Next(u32 &code)
+    {
+        const int64_t size = ZKT_VIDEO_MEM_SIZE;
+        if (q > qLast) {
+            if (q > (size - 8) * 2)
+                return PxSPUCode(vm, q, code);
+            uint64_t v;
+            memcpy(&v, vm + (q >> 1), 8);
+            win = __builtin_bswap64(v) << (4 * (q & 1));
+            qLast = q + 12 - (q & 1);
+        }
+        // Leading zeros tested one pair at a time, as in PxSPUCode.
+        if (win >= 1ull << 62) {
+            code = (u32)(win >> 60);
+            win <<= 4;
+            q += 1;
+        } else if (win >= 1ull << 60) {
+            code = (u32)(win >> 56);
+            win <<= 8;
+            q += 2;
+        } else if (win >= 1ull << 58) {
+            code = (u32)(win >> 52);
+            win <<= 12;
+            q += 3;
+        } else {
+            code = (u32)(win >> 48);
+            win <<= 16;
+            q += 4;
+        }
+        return true;
+    }
+};
+
 // Codes from nibble q to the line's last column; every visible run is
-// drawn by ink(dst, n, colour, opacity), cut at the pieces' edges.
+// drawn by ink(dst, n, const PxInk &), cut at the pieces' edges.
 template <class Ink>
 inline bool PxSPULineDraw(u32 *row, int64_t &qLine, const PxSPULine &L, Ink ink)
 {
     // Locals, not the references: the vector stores of the ink may alias
     // anything, which would reload them after every run.
-    const u8 *const vm = L.vm;
-    int64_t q = qLine;
+    PxNibbles s{L.vm, qLine, 0, qLine - 1};
     const s32 visEnd1 = L.visEnd + 1, end1 = L.last + 1;
     s32 x = L.first;
-    // The visible part; the piece x is in and where it ends.
-    s32 seg = 0, segEnd = L.segStart[1];
+    // The visible part; the piece x is in, its inks and where it ends.
+    const s32 *segNext = L.segStart + 1;
+    const PxInk *segInk = L.ink;
+    s32 segEnd = *segNext;
     while (x < visEnd1) {
         u32 code;
-        if (!PxSPUCode(vm, q, code)) {
-            qLine = q;
+        if (!s.Next(code)) {
+            qLine = s.q;
             return false;
         }
         // Run 0 and runs past the end both end the line.
@@ -76,27 +120,28 @@ inline bool PxSPULineDraw(u32 *row, int64_t &qLine, const PxSPULine &L, Ink ink)
         if (xn == x || xn > end1)
             xn = end1;
         const s32 xe = xn < visEnd1 ? xn : visEnd1;
-        const PxSPUInk *k = L.ink + (code & 3);
+        const u32 c = code & 3;
         while (xe > segEnd) {
             if (segEnd > x)
-                ink(row + x, segEnd - x, k[4 * seg].colour, k[4 * seg].a);
+                ink(row + x, segEnd - x, segInk[c]);
             x = segEnd;
-            segEnd = L.segStart[++seg + 1];
+            segEnd = *++segNext;
+            segInk += 4;
         }
-        ink(row + x, xe - x, k[4 * seg].colour, k[4 * seg].a);
+        ink(row + x, xe - x, segInk[c]);
         x = xn;
     }
     // The rest only moves the stream on.
     while (x < end1) {
         u32 code;
-        if (!PxSPUCode(vm, q, code)) {
-            qLine = q;
+        if (!s.Next(code)) {
+            qLine = s.q;
             return false;
         }
         const s32 xn = x + (s32)(code >> 2);
         x = xn == x || xn > end1 ? end1 : xn;
     }
-    qLine = q;
+    qLine = s.q;
     return true;
 }
 
@@ -131,9 +176,9 @@ inline bool PxOSDRunLineDraw(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 vi
             left -= n;
         // Only the part of the run inside the picture costs pixel work.
         const s32 xb = x + n - 1 < visEnd ? x + n - 1 : visEnd;
-        const u32 c = t.colour[value];
-        if (x <= xb && (c >> 24))
-            ink(row + x, xb - x + 1, c, t.alpha[value]);
+        const PxInk &k = t.ink[value];
+        if (x <= xb && (k.colour >> 24))
+            ink(row + x, xb - x + 1, k);
         x += n;
     }
     s.pos = pos;

@@ -38,6 +38,30 @@ static inline u32 PxBlend(u32 old, u32 c, u32 a)
            PxDiv15(((old >> 16) & 0xFF) * ia + ((c >> 16) & 0xFF) * a) << 16;
 }
 
+// A run's ink as the run-length kernels take it: the colour bytes with the
+// flag byte (0xFF: draws; an OSD value that is keyed has 0) and the byte
+// weights 15 - a, a of its opacity a in both 16-bit halves, the form a
+// multiply-add of (old, new) byte pairs blends with.
+struct PxInk {
+    u32 colour, w;
+};
+
+static inline u32 PxInkWeights(u32 a)
+{
+    return ((15 - a) | a << 8) * 0x10001u;
+}
+
+static inline u32 PxInkAlpha(const PxInk &k)
+{
+    return (k.w >> 8) & 15;
+}
+
+// An SPU ink: always drawn.
+static inline PxInk PxSPUInk(u32 colour, u32 a)
+{
+    return PxInk{(colour & ZKT_PX_RGB) | ZKT_PX_WRITTEN, PxInkWeights(a)};
+}
+
 // An OSD area's palette resolved once per area: per value, the colour and
 // its opacity (15 over an unwritten pixel is applied by the kernel) and
 // whether the value draws at all (the key).
@@ -47,9 +71,9 @@ struct PxPalette {
     // Both in one word for a single look-up: colour bytes, the opacity in
     // bits 24-27, bit 28 set when the value draws. PxPaletteSeal fills it.
     u32 packed[256];
-    // The colour word with the byte weights 15 - a, a, 15 - a, a above it,
-    // for kernels that blend with a multiply-add of byte pairs.
-    uint64_t weighed[256];
+    // Both as an ink, for kernels that blend with a multiply-add of byte
+    // pairs.
+    PxInk ink[256];
 };
 
 static inline void PxPaletteSeal(PxPalette &t)
@@ -57,21 +81,18 @@ static inline void PxPaletteSeal(PxPalette &t)
     for (u32 v = 0; v < 256; v++) {
         const u32 a = t.alpha[v] & 15;
         t.packed[v] = (t.colour[v] & ZKT_PX_RGB) | a << 24 | (t.colour[v] >> 24 ? 1u << 28 : 0);
-        t.weighed[v] = t.colour[v] | (uint64_t)(((15 - a) | a << 8) * 0x10001u) << 32;
+        t.ink[v] = PxInk{t.colour[v], PxInkWeights(a)};
     }
 }
 
 // An SPU band's columns for its lines: cut into pieces at the column
 // changes, each with its colour and opacity per 2-bit code.
-struct PxSPUInk {
-    u32 colour, a;
-};
 struct PxSPULine {
     const u8 *vm; // video memory, ZKT_VIDEO_MEM_SIZE bytes
     s32 first, last; // the columns the codes cover
     s32 visEnd; // the last of them inside the picture (below first: none)
     s32 segStart[35]; // each piece's first column, then visEnd + 1 twice
-    PxSPUInk ink[34 * 4]; // piece by piece, code by code
+    PxInk ink[34 * 4]; // piece by piece, code by code (see PxSPUInk)
 };
 
 // A run-length OSD area's place in its stream, carried from line to line:

@@ -101,8 +101,7 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
     for (s32 i = 0; i < nSeg; i++)
         for (u32 c = 0; c < 4; c++) {
             const u32 colour = g_ulSPUColorPalette[(segC[i] >> (4 * c)) & 15];
-            L.ink[4 * i + c].colour = (colour & 0xFFFF) | ((colour >> 8) & 0xFF0000);
-            L.ink[4 * i + c].a = (segK[i] >> (4 * c)) & 15;
+            L.ink[4 * i + c] = PxSPUInk((colour & 0xFFFF) | ((colour >> 8) & 0xFF0000), (segK[i] >> (4 * c)) & 15);
         }
 
     bool (*const spuLine)(u32 *, s64 &, const PxSPULine &) = ZKT_SoftRenderKernels().spuLine;

@@ -303,14 +303,19 @@ void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g
         ZKT_SoftRenderScalar_GammaPack(dst + i * 3, p + i, n - i, g);
 }
 
+static void InkRun(u32 *dst, s32 n, const PxInk &k)
+{
+    ZKT_SoftRenderSSE2_Ink(dst, n, k.colour, PxInkAlpha(k));
+}
+
 static bool SPULine(u32 *row, int64_t &q, const PxSPULine &L)
 {
-    return PxSPULineDraw(row, q, L, ZKT_SoftRenderSSE2_Ink);
+    return PxSPULineDraw(row, q, L, InkRun);
 }
 
 static bool OSDRunLine(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t)
 {
-    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, ZKT_SoftRenderSSE2_Ink);
+    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, InkRun);
 }
 
 const SoftRenderKernels g_softRenderSSE2 = {
