@@ -81,6 +81,7 @@ static void OnTrace(const char *step)
         s_Window.pitch = s_pCanvas->w * 3;
         s_Window.pixels = s_ucWindowPixels;
         s_pWindow = g_Screen = &s_Window;
+        g_ulWinPictureSerial++;
     }
     if (s_bHold) {
         s_ulHoldLead = (u32)(((uint64_t)s_ulHoldAt * HOLD_FPS + 999) / 1000);

@@ -186,6 +186,19 @@ TEST(CompositorWindow, PresentsIntoTheSDLWindow)
     EXPECT_EQ(px[(45 + 10) * g_Screen->pitch + (169 + 20) * 3 + 2], 0xEE);
     EXPECT_EQ(0, std::memcmp(px + 5 * g_Screen->pitch, BMP_GP2XW32 + 5 * ZKT_WIN_PITCH, ZKT_WIN_PITCH));
 
+    // A window picture written over by someone else, who says so, gets its
+    // skin back at the next frame (the frame keeps it otherwise).
+    SDL_Surface own = *g_Screen;
+    own.pixels = s_window.data();
+    own.pitch = ZKT_WIN_PITCH;
+    g_Screen = &own;
+    ZKT_LowLevelAPI_SoftRender();
+    std::memset(s_window.data(), 0x11, s_window.size());
+    g_ulWinPictureSerial++;
+    ZKT_LowLevelAPI_SoftRender();
+    EXPECT_EQ(0, std::memcmp(Win(0, 5), Skin(0, 5), ZKT_WIN_PITCH));
+    EXPECT_EQ(Win(169 + 20, 45 + 10)[2], 0xEE);
+
     // Television: no skin, the picture is the window.
     ResetModel(12, 24);
     g_Screen = SDL_SetVideoMode(720, 480, 24, SDL_SWSURFACE);

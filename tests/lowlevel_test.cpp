@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/assets.h"
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
 
 namespace {
@@ -414,7 +415,21 @@ TEST_F(LowLevel, ViewerScalesOnlyThePresentation)
     Buttons();
     ZKT_LowLevelAPI_SoftRender();
     EXPECT_EQ(Buttons(), 0x100u);
+    // The window picture outside the screen is the skin again once the
+    // pointer has left the button, after a size change and after a round
+    // trip through a television mode.
+    auto skinPixelsWrong = [] {
+        int wrong = 0;
+        for (int y = 0; y < ZKT_WIN_H; y++)
+            for (int x = 0; x < ZKT_WIN_W; x++)
+                if (x < ZKT_LCD_X || x >= ZKT_LCD_X + 320 || y < ZKT_LCD_Y || y >= ZKT_LCD_Y + 240)
+                    wrong += std::memcmp((const u8 *)g_Screen->pixels + y * g_Screen->pitch + x * 3,
+                                         BMP_GP2XW32 + y * ZKT_WIN_PITCH + x * 3, 3) != 0;
+        return wrong;
+    };
+    EXPECT_GT(skinPixelsWrong(), 0); // the highlight
     ZKT_LowLevelAPI_SoftRender();
+    EXPECT_EQ(skinPixelsWrong(), 0);
 
     g_bOSDLayerEnable = 1;
     PushKey(SDLK_3, true);
@@ -438,6 +453,12 @@ TEST_F(LowLevel, ViewerScalesOnlyThePresentation)
     EXPECT_EQ(SDL_GetVideoSurface()->w, 1980);
     EXPECT_EQ(g_Screen->w, 660);
     EXPECT_EQ(wrongPixels(3), 0);
+    EXPECT_EQ(skinPixelsWrong(), 0);
+    ZKT_SetDisplayMode(12, 16);
+    ZKT_LowLevelAPI_SoftRender();
+    ZKT_SetDisplayMode(0, 16);
+    ZKT_LowLevelAPI_SoftRender();
+    EXPECT_EQ(skinPixelsWrong(), 0);
 
     PushKey(SDLK_SCROLLOCK, true);
     PushKey(SDLK_SCROLLOCK, false);

@@ -234,10 +234,26 @@ void ZKT_LowLevelAPI_SoftRender_Cursor_Layer();
 // a pointer at window position (x, y), and in pRect (left, right exclusive,
 // top, bottom exclusive) the rectangle to highlight, or all -1 when none.
 u32 ZKT_LowLevelAPI_SoftRender_HotSpot(s32 x, s32 y, u32 bPressed, s32 *pRect);
+// What a window holds around the screen after FrameLCD: the skin, with the
+// highlight of that frame (lit: left, right exclusive, top, bottom
+// exclusive; lit[0] < 0 when none). pWindow null: nothing known.
+struct ZKT_WinSkinKept {
+    const u8 *pWindow = nullptr;
+    s32 pitch = 0;
+    s32 lit[4] = {-1, -1, -1, -1};
+};
 // Step 9: frames the composed LCD picture with the skin into a 660x380
 // 24-bit window at pWindow, sets g_ulGP2XInputStateWinGUI from the pointer
-// and darkens the control under it (ticks drives the pulse).
-void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32 mouseY, u32 bPressed, u32 ticks);
+// and darkens the control under it (ticks drives the pulse). With pKept,
+// a window that pKept says holds the last frame's skin only has that
+// frame's highlight undone instead of the whole skin copied; the caller
+// clears pKept->pWindow when anything else may have written into it.
+void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32 mouseY, u32 bPressed, u32 ticks,
+                                         ZKT_WinSkinKept *pKept = nullptr);
+// Counts the times g_Screen was (re)opened or given another surface: the
+// skin a frame left in it is known only while this stays the same. Whatever
+// sets g_Screen or draws into it, but for the frame itself, increments it.
+extern u32 g_ulWinPictureSerial;
 // Writes the composed picture as the next numbered BMP file; 1 when written.
 u32 ZKT_LowLevelAPI_SaveBMP(const char *path);
 

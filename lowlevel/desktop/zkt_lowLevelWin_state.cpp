@@ -5,6 +5,7 @@
 u8 *g_GP2X_VIDEO_BASE_PTR = nullptr;
 u8 *g_pGP2X_DUALCORE_MEM = nullptr;
 SDL_Surface *g_Screen = nullptr;
+u32 g_ulWinPictureSerial = 0;
 u32 g_ulDISPLAY_MODE = 0;
 s32 g_nScreenSizeX = 320, g_nScreenSizeY = 240;
 s32 g_nColorBitDepth = 16;

@@ -75,48 +75,60 @@ u32 ZKT_LowLevelAPI_SoftRender_HotSpot(s32 x, s32 y, u32 bPressed, s32 *pRect)
     return bits;
 }
 
-void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32 mouseY, u32 bPressed, u32 ticks)
+// The skin (grey when the asset has the wrong size, so that it is never
+// read past its end) over columns x0 to x1 - 1 of lines y0 to y1 - 1.
+static void DrawSkin(u8 *pWindow, s32 pitch, s32 x0, s32 x1, s32 y0, s32 y1)
 {
-    // A skin of the wrong size is never read past its end: the frame is
-    // then plain grey around the screen.
     const bool skinOk = BMP_GP2XW32_LEN >= (u32)ZKT_SKIN_SIZE;
+    if (skinOk && pitch == ZKT_WIN_PITCH && x0 == 0 && x1 == ZKT_WIN_W) {
+        // A window as wide as the skin takes it in one copy.
+        memcpy(pWindow + (s64)y0 * pitch, BMP_GP2XW32 + y0 * ZKT_WIN_PITCH, (size_t)(y1 - y0) * pitch);
+        return;
+    }
+    for (s32 y = y0; y < y1; y++) {
+        u8 *row = pWindow + (s64)y * pitch + x0 * 3;
+        if (skinOk)
+            memcpy(row, BMP_GP2XW32 + y * ZKT_WIN_PITCH + x0 * 3, (size_t)(x1 - x0) * 3);
+        else
+            memset(row, 0x60, (size_t)(x1 - x0) * 3);
+    }
+}
+
+void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32 mouseY, u32 bPressed, u32 ticks,
+                                         ZKT_WinSkinKept *pKept)
+{
+    // Only the screen and the highlight change from frame to frame: a
+    // window that still holds the skin of the last frame gets back only
+    // what that frame's highlight darkened.
+    if (pKept && pKept->pWindow == pWindow && pKept->pitch == pitch) {
+        if (pKept->lit[0] >= 0)
+            DrawSkin(pWindow, pitch, pKept->lit[0], pKept->lit[1], pKept->lit[2], pKept->lit[3]);
+    } else {
+        DrawSkin(pWindow, pitch, 0, ZKT_WIN_W, 0, ZKT_WIN_H);
+    }
     const u8 *pic = g_ucSoftRenderPicture;
-    const s32 left = ZKT_LCD_X * 3, right = (ZKT_LCD_X + 320) * 3;
-    if (skinOk && pitch == ZKT_WIN_PITCH) {
-        // A window as wide as the skin takes it in one copy instead of 380
-        // short ones; the screen then goes over it.
-        memcpy(pWindow, BMP_GP2XW32, ZKT_SKIN_SIZE);
-        for (s32 y = 0; y < 240; y++)
-            memcpy(pWindow + (s64)(ZKT_LCD_Y + y) * pitch + left, pic + y * 960, 960);
-    }
-    for (s32 y = 0; y < ZKT_WIN_H && !(skinOk && pitch == ZKT_WIN_PITCH); y++) {
-        u8 *row = pWindow + (s64)y * pitch;
-        const u8 *skin = BMP_GP2XW32 + y * ZKT_WIN_PITCH;
-        if (y < ZKT_LCD_Y || y >= ZKT_LCD_Y + 240) {
-            if (skinOk)
-                memcpy(row, skin, ZKT_WIN_PITCH);
-            else
-                memset(row, 0x60, ZKT_WIN_PITCH);
-            continue;
-        }
-        // Skin columns 0 to 168 and 489 to 659 around the screen.
-        if (skinOk) {
-            memcpy(row, skin, left);
-            memcpy(row + right, skin + right, ZKT_WIN_PITCH - right);
-        } else {
-            memset(row, 0x60, left);
-            memset(row + right, 0x60, ZKT_WIN_PITCH - right);
-        }
-        memcpy(row + left, pic + (y - ZKT_LCD_Y) * 960, 960);
-    }
+    const s32 left = ZKT_LCD_X * 3;
+    for (s32 y = 0; y < 240; y++)
+        memcpy(pWindow + (s64)(ZKT_LCD_Y + y) * pitch + left, pic + y * 960, 960);
 
     s32 rc[4];
     g_ulGP2XInputStateWinGUI = ZKT_LowLevelAPI_SoftRender_HotSpot(mouseX, mouseY, bPressed, rc);
+    if (pKept) {
+        pKept->pWindow = pWindow;
+        pKept->pitch = pitch;
+        pKept->lit[0] = -1;
+    }
     if (rc[0] < 0)
         return;
     const s32 w = (s32)(std::sin(ticks * 6.28318530718 / 1200.0) * 10.0 + 42.0);
     const s32 xa = rc[0] < 0 ? 0 : rc[0], xb = rc[1] > ZKT_WIN_W ? ZKT_WIN_W : rc[1];
     const s32 ya = rc[2] < 0 ? 0 : rc[2], yb = rc[3] > ZKT_WIN_H ? ZKT_WIN_H : rc[3];
+    if (pKept && xa < xb && ya < yb) {
+        pKept->lit[0] = xa;
+        pKept->lit[1] = xb;
+        pKept->lit[2] = ya;
+        pKept->lit[3] = yb;
+    }
     for (s32 y = ya; y < yb; y++) {
         u8 *p = pWindow + (s64)y * pitch + xa * 3;
         for (s32 i = 0; i < (xb - xa) * 3; i++)
@@ -148,16 +160,26 @@ void ZKT_LowLevelAPI_SoftRender()
     const bool video = SDL_WasInit(SDL_INIT_VIDEO) != 0;
     if (ok && ZKT_MUSTLOCK(s) && SDL_LockSurface(s) < 0)
         return;
+    // The skin left in the window by the last LCD frame, good while the same
+    // surface stays and nothing else has written into it.
+    static ZKT_WinSkinKept s_kept;
+    static const SDL_Surface *s_pKeptSurface = nullptr;
+    static u32 s_ulKeptSerial = 0;
+    if (!lcd || !ok || s != s_pKeptSurface || g_ulWinPictureSerial != s_ulKeptSerial)
+        s_kept.pWindow = nullptr;
     if (lcd) {
         s32 mx = -1, my = -1;
         u32 pressed = 0;
         if (video)
             pressed = ZKT_WinReadPointer(&mx, &my);
-        if (ok)
+        if (ok) {
             ZKT_LowLevelAPI_SoftRender_FrameLCD((u8 *)s->pixels, s->pitch, mx, my, pressed,
-                                                video ? SDL_GetTicks() : 0);
-        else
+                                                video ? SDL_GetTicks() : 0, &s_kept);
+            s_pKeptSurface = s;
+            s_ulKeptSerial = g_ulWinPictureSerial;
+        } else {
             g_ulGP2XInputStateWinGUI = ZKT_LowLevelAPI_SoftRender_HotSpot(mx, my, pressed, nullptr);
+        }
     } else if (ok) {
         for (s32 y = 0; y < H; y++)
             memcpy((u8 *)s->pixels + (s64)y * s->pitch, g_ucSoftRenderPicture + (s64)y * W * 3, W * 3);

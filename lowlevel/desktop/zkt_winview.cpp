@@ -114,6 +114,7 @@ static SDL_Surface *Open(s32 w, s32 h, bool bNewMode)
 
 SDL_Surface *ZKT_WinOpenWindow(s32 w, s32 h)
 {
+    g_ulWinPictureSerial++;
     if (!s_bViewer) {
         s_nPicW = w;
         s_nPicH = h;
@@ -125,6 +126,7 @@ SDL_Surface *ZKT_WinOpenWindow(s32 w, s32 h)
 
 void ZKT_WinCloseWindow()
 {
+    g_ulWinPictureSerial++;
     FreePicture();
     s_pVideo = nullptr;
     s_bViewer = 0;
@@ -139,8 +141,10 @@ void ZKT_WinCloseWindow()
 
 static void Reopen()
 {
-    if (s_pVideo)
+    if (s_pVideo) {
         g_Screen = Open(s_nPicW, s_nPicH, false);
+        g_ulWinPictureSerial++;
+    }
 }
 
 void ZKT_WinMapPointer(s32 *pX, s32 *pY)
