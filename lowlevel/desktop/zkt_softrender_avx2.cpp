@@ -545,6 +545,7 @@ inline __m256i GammaBytes(__m256i x, const u8 (*delta)[32])
     __m256i lo = x, hi = _mm256_xor_si256(x, _mm256_set1_epi8(-128));
     __m256i a = _mm256_shuffle_epi8(Load((const u32 *)delta[0]), lo);
     __m256i b = _mm256_shuffle_epi8(Load((const u32 *)delta[8]), hi);
+#pragma GCC unroll 8
     for (int j = 1; j < 8; j++) {
         lo = _mm256_sub_epi8(lo, k16);
         hi = _mm256_sub_epi8(hi, k16);
@@ -600,6 +601,7 @@ void Gamma(u32 *p, s32 n, const PxGamma &g)
     for (; i + 32 <= n; i += 32) {
         __m256i x[4];
         GammaStep(p + i, g, x);
+#pragma GCC unroll 4
         for (int k = 0; k < 4; k++)
             Store(p + i + 8 * k, _mm256_shuffle_epi8(x[k], tr));
     }
@@ -619,6 +621,7 @@ __attribute__((always_inline)) inline void GammaPackStep(u8 *d, const u32 *p, co
                                         10, 3, 7, 11, -1, -1, -1, -1);
     __m256i x[4];
     GammaStep(p, g, x);
+#pragma GCC unroll 4
     for (int k = 0; k < 4; k++, d += 24) {
         const __m256i v = _mm256_shuffle_epi8(x[k], pk);
         const __m128i h = _mm256_extracti128_si256(v, 1);

@@ -94,6 +94,41 @@ static void DrawSkin(u8 *pWindow, s32 pitch, s32 x0, s32 x1, s32 y0, s32 y1)
     }
 }
 
+// Out of line and not specialised, so that the row length is not a
+// constant g++ turns into a string move, which is slower than the
+// library's copy for rows that start at an odd address.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((noipa))
+#else
+__attribute__((noinline))
+#endif
+static void CopyRows(u8 *dst, s32 dstPitch, const u8 *src, s32 srcPitch, s32 bytes, s32 rows)
+{
+    for (s32 y = 0; y < rows; y++)
+        memcpy(dst + (s64)y * dstPitch, src + (s64)y * srcPitch, (size_t)bytes);
+}
+
+// Each of n bytes less w, down to 0. Eight at a time for a w below 128:
+// with its top bit set first, no byte can borrow from the next; the top
+// bits before and after tell which bytes went below w.
+static void DarkenBytes(u8 *p, s32 n, s32 w)
+{
+    s32 i = 0;
+    if (w >= 0 && w < 128) {
+        const uint64_t H = 0x8080808080808080ull, W = (uint64_t)w * 0x0101010101010101ull;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t x;
+            memcpy(&x, p + i, 8);
+            const uint64_t t = (x | H) - W, top = x & H;
+            const uint64_t keep = ((top | (t & H)) >> 7) * 0xFF;
+            x = (t ^ (~top & H)) & keep;
+            memcpy(p + i, &x, 8);
+        }
+    }
+    for (; i < n; i++)
+        p[i] = p[i] > w ? (u8)(p[i] - w) : 0;
+}
+
 void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32 mouseY, u32 bPressed, u32 ticks,
                                          ZKT_WinSkinKept *pKept)
 {
@@ -106,10 +141,7 @@ void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32
     } else {
         DrawSkin(pWindow, pitch, 0, ZKT_WIN_W, 0, ZKT_WIN_H);
     }
-    const u8 *pic = g_ucSoftRenderPicture;
-    const s32 left = ZKT_LCD_X * 3;
-    for (s32 y = 0; y < 240; y++)
-        memcpy(pWindow + (s64)(ZKT_LCD_Y + y) * pitch + left, pic + y * 960, 960);
+    CopyRows(pWindow + (s64)ZKT_LCD_Y * pitch + ZKT_LCD_X * 3, pitch, g_ucSoftRenderPicture, 960, 960, 240);
 
     s32 rc[4];
     g_ulGP2XInputStateWinGUI = ZKT_LowLevelAPI_SoftRender_HotSpot(mouseX, mouseY, bPressed, rc);
@@ -131,8 +163,7 @@ void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32
     }
     for (s32 y = ya; y < yb; y++) {
         u8 *p = pWindow + (s64)y * pitch + xa * 3;
-        for (s32 i = 0; i < (xb - xa) * 3; i++)
-            p[i] = p[i] > w ? (u8)(p[i] - w) : 0;
+        DarkenBytes(p, (xb - xa) * 3, w);
     }
 }
 
