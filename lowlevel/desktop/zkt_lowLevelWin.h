@@ -215,8 +215,9 @@ extern u8 g_ucSoftRenderPicture[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H * 3];
 // Output picture size of the current display mode.
 void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH);
 // Steps 1 to 8 of a frame: layers, colour pass, RGB, cursor and gamma
-// into g_ucSoftRenderPicture, without touching the window.
-void ZKT_LowLevelAPI_SoftRender_Compose();
+// into g_ucSoftRenderPicture; with pCopy, each of its lines also goes to
+// pCopy + y x copyPitch (the window), which is touched nowhere else.
+void ZKT_LowLevelAPI_SoftRender_Compose(u8 *pCopy = nullptr, s32 copyPitch = 0);
 void ZKT_LowLevelAPI_SoftRender_YUV_Layer(u32 bPlaneA, u32 bTopRegion);
 void ZKT_LowLevelAPI_SoftRender_ColorPass();
 void ZKT_LowLevelAPI_SoftRender_RGB_Layer();
@@ -248,8 +249,15 @@ struct ZKT_WinSkinKept {
 // a window that pKept says holds the last frame's skin only has that
 // frame's highlight undone instead of the whole skin copied; the caller
 // clears pKept->pWindow when anything else may have written into it.
+// bScreenThere: the composition already copied the screen into the
+// window (ZKT_LowLevelAPI_SoftRender_Compose's pCopy).
 void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32 mouseY, u32 bPressed, u32 ticks,
-                                         ZKT_WinSkinKept *pKept = nullptr);
+                                         ZKT_WinSkinKept *pKept = nullptr, u32 bScreenThere = 0);
+// Where the screen lies in an LCD window of the given pitch.
+inline u8 *ZKT_WinScreenOf(u8 *pWindow, s32 pitch)
+{
+    return pWindow + (int64_t)ZKT_LCD_Y * pitch + ZKT_LCD_X * 3;
+}
 // Counts the times g_Screen was (re)opened or given another surface: the
 // skin a frame left in it is known only while this stays the same. Whatever
 // sets g_Screen or draws into it, but for the frame itself, increments it.

@@ -10,6 +10,8 @@
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
 #include "lowlevel/desktop/zkt_softrender_stages.h"
 
+#include <cstring>
+
 typedef int64_t s64;
 
 u8 g_ucSoftRenderPicture[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H * 3];
@@ -23,7 +25,7 @@ void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH)
 
 // --- Frame ---
 
-void ZKT_LowLevelAPI_SoftRender_Compose()
+void ZKT_LowLevelAPI_SoftRender_Compose(u8 *pCopy, s32 copyPitch)
 {
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
@@ -71,9 +73,13 @@ void ZKT_LowLevelAPI_SoftRender_Compose()
             ZKT_SoftRenderRGBDrawLine(K);
         if (bCursor)
             ZKT_SoftRenderCursorLine(cur, y);
+        u8 *packed = g_ucSoftRenderPicture + (s64)y * W * 3;
         if (bGamma)
-            K.gammaPack(g_ucSoftRenderPicture + (s64)y * W * 3, row, W, s_gamma);
+            K.gammaPack(packed, row, W, s_gamma);
         else
-            K.pack(g_ucSoftRenderPicture + (s64)y * W * 3, row, W);
+            K.pack(packed, row, W);
+        // The window's copy of the line while it is still in cache.
+        if (pCopy)
+            memcpy(pCopy + (s64)y * copyPitch, packed, (size_t)W * 3);
     }
 }

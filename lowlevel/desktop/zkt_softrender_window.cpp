@@ -94,6 +94,23 @@ static void DrawSkin(u8 *pWindow, s32 pitch, s32 x0, s32 x1, s32 y0, s32 y1)
     }
 }
 
+// The same but for the screen's place, which the screen covers.
+static void DrawSkinAround(u8 *pWindow, s32 pitch, s32 x0, s32 x1, s32 y0, s32 y1)
+{
+    const s32 sx0 = ZKT_LCD_X, sx1 = ZKT_LCD_X + 320, sy0 = ZKT_LCD_Y, sy1 = ZKT_LCD_Y + 240;
+    if (y0 < sy0)
+        DrawSkin(pWindow, pitch, x0, x1, y0, y1 < sy0 ? y1 : sy0);
+    if (y1 > sy1)
+        DrawSkin(pWindow, pitch, x0, x1, y0 > sy1 ? y0 : sy1, y1);
+    const s32 ya = y0 > sy0 ? y0 : sy0, yb = y1 < sy1 ? y1 : sy1;
+    if (ya >= yb)
+        return;
+    if (x0 < sx0)
+        DrawSkin(pWindow, pitch, x0, x1 < sx0 ? x1 : sx0, ya, yb);
+    if (x1 > sx1)
+        DrawSkin(pWindow, pitch, x0 > sx1 ? x0 : sx1, x1, ya, yb);
+}
+
 // Out of line and not specialised, so that the row length is not a
 // constant g++ turns into a string move, which is slower than the
 // library's copy for rows that start at an odd address.
@@ -130,18 +147,19 @@ static void DarkenBytes(u8 *p, s32 n, s32 w)
 }
 
 void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32 mouseY, u32 bPressed, u32 ticks,
-                                         ZKT_WinSkinKept *pKept)
+                                         ZKT_WinSkinKept *pKept, u32 bScreenThere)
 {
     // Only the screen and the highlight change from frame to frame: a
     // window that still holds the skin of the last frame gets back only
     // what that frame's highlight darkened.
     if (pKept && pKept->pWindow == pWindow && pKept->pitch == pitch) {
         if (pKept->lit[0] >= 0)
-            DrawSkin(pWindow, pitch, pKept->lit[0], pKept->lit[1], pKept->lit[2], pKept->lit[3]);
+            DrawSkinAround(pWindow, pitch, pKept->lit[0], pKept->lit[1], pKept->lit[2], pKept->lit[3]);
     } else {
-        DrawSkin(pWindow, pitch, 0, ZKT_WIN_W, 0, ZKT_WIN_H);
+        DrawSkinAround(pWindow, pitch, 0, ZKT_WIN_W, 0, ZKT_WIN_H);
     }
-    CopyRows(pWindow + (s64)ZKT_LCD_Y * pitch + ZKT_LCD_X * 3, pitch, g_ucSoftRenderPicture, 960, 960, 240);
+    if (!bScreenThere)
+        CopyRows(ZKT_WinScreenOf(pWindow, pitch), pitch, g_ucSoftRenderPicture, 960, 960, 240);
 
     s32 rc[4];
     g_ulGP2XInputStateWinGUI = ZKT_LowLevelAPI_SoftRender_HotSpot(mouseX, mouseY, bPressed, rc);
@@ -177,7 +195,6 @@ void ZKT_LowLevelAPI_SoftRender_FrameLCD(u8 *pWindow, s32 pitch, s32 mouseX, s32
 
 void ZKT_LowLevelAPI_SoftRender()
 {
-    ZKT_LowLevelAPI_SoftRender_Compose();
     s32 W, H;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
     const bool lcd = ZKT_ModeIsLCD(g_ulDISPLAY_MODE);
@@ -189,8 +206,16 @@ void ZKT_LowLevelAPI_SoftRender()
     const bool ok = s && s->pixels && s->format && s->format->BytesPerPixel == 3 && s->w >= winW &&
                     s->h >= winH && s->pitch >= winW * 3;
     const bool video = SDL_WasInit(SDL_INIT_VIDEO) != 0;
-    if (ok && ZKT_MUSTLOCK(s) && SDL_LockSurface(s) < 0)
+    if (ok && ZKT_MUSTLOCK(s) && SDL_LockSurface(s) < 0) {
+        ZKT_LowLevelAPI_SoftRender_Compose();
         return;
+    }
+    // An LCD window takes each line of the screen as it is composed.
+    const bool direct = lcd && ok && W == 320 && H == 240;
+    if (direct)
+        ZKT_LowLevelAPI_SoftRender_Compose(ZKT_WinScreenOf((u8 *)s->pixels, s->pitch), s->pitch);
+    else
+        ZKT_LowLevelAPI_SoftRender_Compose();
     // The skin left in the window by the last LCD frame, good while the same
     // surface stays and nothing else has written into it.
     static ZKT_WinSkinKept s_kept;
@@ -205,7 +230,7 @@ void ZKT_LowLevelAPI_SoftRender()
             pressed = ZKT_WinReadPointer(&mx, &my);
         if (ok) {
             ZKT_LowLevelAPI_SoftRender_FrameLCD((u8 *)s->pixels, s->pitch, mx, my, pressed,
-                                                video ? SDL_GetTicks() : 0, &s_kept);
+                                                video ? SDL_GetTicks() : 0, &s_kept, direct);
             s_pKeptSurface = s;
             s_ulKeptSerial = g_ulWinPictureSerial;
         } else {
