@@ -37,9 +37,13 @@ u32 SimRegRead(u32 phys, u32 width)
         Cell(phys) = (u16)((Cell(phys) & ~(GP2X_PB_SCL | GP2X_PB_SDA | GP2X_PB_VSYNC | GP2X_PB_HSYNC)) |
                             (s.scl ? GP2X_PB_SCL : 0) | (s.sda ? GP2X_PB_SDA : 0) |
                             (VSyncHigh() ? GP2X_PB_VSYNC : 0) | (HSyncHigh() ? GP2X_PB_HSYNC : 0));
+        PollSync(phys & ~1u, Cell(phys));
         break;
     case GP2X_GPIOC_LEVEL: NextButtonRead(); break;
-    case GP2X_DPC_SYNC: Cell(phys) = (u16)((Cell(phys) & ~GP2X_DPC_SYNC_TV) | (VSyncHigh() ? GP2X_DPC_SYNC_TV : 0)); break;
+    case GP2X_DPC_SYNC:
+        Cell(phys) = (u16)((Cell(phys) & ~GP2X_DPC_SYNC_TV) | (VSyncHigh() ? GP2X_DPC_SYNC_TV : 0));
+        PollSync(phys & ~1u, Cell(phys));
+        break;
     }
     if (width == 32)
         return (u32)Cell(phys) | (u32)Cell(phys + 2) << 16;
@@ -49,6 +53,7 @@ u32 SimRegRead(u32 phys, u32 width)
 void SimRegWrite(u32 phys, u32 value, u32 width)
 {
     Sim &s = *s_pSim;
+    s.pollAddr = 0; // a write ends any wait
     if (s.log.size() < kLogCap)
         s.log.push_back({phys, value, width});
     if (InAccel(phys)) {

@@ -32,6 +32,10 @@ struct Sim {
     u8 *video;
     u8 *core;
     uint64_t timeUs;
+    // The last read of a sync register, for PollSync.
+    u32 pollAddr, pollRun;
+    u16 pollValue;
+    uint64_t pollTimeUs;
     u32 bMemOpen;
     u32 menuExecs;
     std::vector<GP2X_SIM_WRITE> log;
@@ -73,6 +77,10 @@ uint64_t FieldUs();
 u32 VSyncHigh();
 u32 HSyncHigh();
 u32 TVField();
+// After a read of a sync register (GPIO port B or the display's sync
+// register) that returned value: a long enough run of such reads is a wait
+// for the level to change, and time runs on to just before it changes.
+void PollSync(u32 phys, u16 value);
 // Buttons: the port levels for a button word; one read of the button state.
 void ButtonLevels(u32 mask);
 void NextButtonRead();
