@@ -383,8 +383,9 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             }
             for (u32 &v : wsrc)
                 v = r.Next() & ZKT_PX_RGB;
+            const bool bKeyed = r.Below(2);
             for (s32 v = 0; v < 256; v++) {
-                pal.colour[v] = (r.Next() & ZKT_PX_RGB) | (r.Chance(8) ? 0 : ZKT_PX_WRITTEN);
+                pal.colour[v] = (r.Next() & ZKT_PX_RGB) | (bKeyed && r.Chance(8) ? 0 : ZKT_PX_WRITTEN);
                 pal.alpha[v] = r.Below(16);
             }
             PxPaletteSeal(pal);

@@ -44,6 +44,14 @@ inline __m256i Select(__m256i mask, __m256i a, __m256i b)
     return _mm256_blendv_epi8(b, a, mask);
 }
 
+// a where v's pixel is written (flag byte 0xFF), else b: one instruction
+// on the flag's top bit.
+inline __m256i IfWritten(__m256i v, __m256i a, __m256i b)
+{
+    return _mm256_castps_si256(
+        _mm256_blendv_ps(_mm256_castsi256_ps(b), _mm256_castsi256_ps(a), _mm256_castsi256_ps(v)));
+}
+
 // (old x ia + cw) / 15 per byte for eight pixels; ia and cw per 16-bit
 // lane, low (l) and high (h) halves of each 128-bit lane as unpacked.
 inline __m256i Blend15(__m256i old, __m256i ial, __m256i iah, __m256i cwl, __m256i cwh)
@@ -156,7 +164,7 @@ void Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n)
 inline __m256i InkStep(__m256i old, __m256i c, __m256i w)
 {
     const __m256i k = _mm256_set1_epi16(4370);
-    old = Select(WrittenMask(old), old, c);
+    old = IfWritten(old, old, c);
     const __m256i lo = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(old, c), w), k);
     const __m256i hi = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(old, c), w), k);
     return _mm256_packus_epi16(lo, hi);
@@ -250,8 +258,10 @@ inline __m128i Entries(const PxPalette &t, u32 v0, u32 v1)
 }
 
 // Plain look-ups beat a gather here; the blend is a multiply-add of
-// (old, new) byte pairs with per-pixel weights.
-void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
+// (old, new) byte pairs with per-pixel weights. Without keyed values
+// every pixel takes the blend.
+template <bool KEYED>
+__attribute__((always_inline)) inline s32 Palette8Groups(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
 {
     const __m256i k = _mm256_set1_epi16(4370);
     s32 i = 0;
@@ -270,13 +280,20 @@ void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
         const __m256i old = Load(dst + i);
         // Unwritten pixels blend as c over c (see InkStep); keyed values
         // (flag byte 0) leave the pixel.
-        const __m256i o = Select(WrittenMask(old), old, c);
+        const __m256i o = IfWritten(old, old, c);
         const __m256i lo =
             _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(o, c), _mm256_unpacklo_epi32(w, w)), k);
         const __m256i hi =
             _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(o, c), _mm256_unpackhi_epi32(w, w)), k);
-        Store(dst + i, Select(WrittenMask(c), _mm256_packus_epi16(lo, hi), old));
+        const __m256i b = _mm256_packus_epi16(lo, hi);
+        Store(dst + i, KEYED ? IfWritten(c, b, old) : b);
     }
+    return i;
+}
+
+void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
+{
+    const s32 i = t.keyed ? Palette8Groups<true>(dst, src, n, t) : Palette8Groups<false>(dst, src, n, t);
     if (i < n)
         ZKT_SoftRenderSSE2_Palette8(dst + i, src + i, n - i, t);
 }

@@ -74,14 +74,17 @@ struct PxPalette {
     // Both as an ink, for kernels that blend with a multiply-add of byte
     // pairs.
     PxInk ink[256];
+    u32 keyed; // some value draws nothing
 };
 
 static inline void PxPaletteSeal(PxPalette &t)
 {
+    t.keyed = 0;
     for (u32 v = 0; v < 256; v++) {
         const u32 a = t.alpha[v] & 15;
         t.packed[v] = (t.colour[v] & ZKT_PX_RGB) | a << 24 | (t.colour[v] >> 24 ? 1u << 28 : 0);
         t.ink[v] = PxInk{t.colour[v], PxInkWeights(a)};
+        t.keyed |= !(t.colour[v] >> 24);
     }
 }
 
