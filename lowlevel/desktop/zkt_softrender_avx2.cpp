@@ -201,7 +201,8 @@ __attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 w
     const __m256i cv = _mm256_set1_epi32((int)c);
     s32 i = 0;
     if (w == PxInkWeights(15)) {
-        for (; i + 8 < n; i += 8)
+        Store(dst, cv);
+        for (i = 8; i + 8 < n; i += 8)
             Store(dst + i, cv);
         Store(dst + n - 8, cv);
         return;
@@ -220,9 +221,11 @@ __attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 w
     // store, from the pixels as they were, so where they overlap the last
     // whole group they store the same values again.
     const __m256i wv = _mm256_set1_epi32((int)w);
-    const __m256i tail = InkStep(Load(dst + n - 8), cv, wv);
-    for (; i + 8 < n; i += 8)
-        Store(dst + i, InkStep(Load(dst + i), cv, wv));
+    const __m256i head = InkStep(Load(dst), cv, wv), tail = InkStep(Load(dst + n - 8), cv, wv);
+    Store(dst, head);
+    if (n > 16)
+        for (i = 8; i + 8 < n; i += 8)
+            Store(dst + i, InkStep(Load(dst + i), cv, wv));
     Store(dst + n - 8, tail);
 }
 

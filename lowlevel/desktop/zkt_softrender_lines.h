@@ -73,15 +73,17 @@ struct PxNibbles {
             win = __builtin_bswap64(v) << (4 * (q & 1));
             qLast = q + 12 - (q & 1);
         }
-        // Leading zeros tested one pair at a time, as in PxSPUCode.
-        if (win >= 1ull << 62) {
-            code = (u32)(win >> 60);
-            win <<= 4;
-            q += 1;
-        } else if (win >= 1ull << 60) {
-            code = (u32)(win >> 56);
-            win <<= 8;
-            q += 2;
+        // The length from the leading zeros in two tests, whichever it is.
+        if (win >= 1ull << 60) {
+            if (win >= 1ull << 62) {
+                code = (u32)(win >> 60);
+                win <<= 4;
+                q += 1;
+            } else {
+                code = (u32)(win >> 56);
+                win <<= 8;
+                q += 2;
+            }
         } else if (win >= 1ull << 58) {
             code = (u32)(win >> 52);
             win <<= 12;
