@@ -107,7 +107,8 @@ inline bool PxSPULineDraw(u32 *row, int64_t &qLine, const PxSPULine &L, Ink ink)
     PxNibbles s{L.vm, qLine, 0, qLine - 1};
     const s32 visEnd1 = L.visEnd + 1, end1 = L.last + 1;
     s32 x = L.first;
-    // The visible part; the piece x is in, its inks and where it ends.
+    // The visible part; the piece x is in, its inks and where it ends (the
+    // last one where the picture does).
     const s32 *segNext = L.segStart + 1;
     const PxInk *segInk = L.ink;
     s32 segEnd = *segNext;
@@ -117,12 +118,19 @@ inline bool PxSPULineDraw(u32 *row, int64_t &qLine, const PxSPULine &L, Ink ink)
             qLine = s.q;
             return false;
         }
-        // Run 0 and runs past the end both end the line.
         s32 xn = x + (s32)(code >> 2);
+        const u32 c = code & 3;
+        // Most runs end inside the piece they start in (which ends inside
+        // the picture).
+        if (xn <= segEnd && xn != x) {
+            ink(row + x, xn - x, segInk[c]);
+            x = xn;
+            continue;
+        }
+        // Run 0 and runs past the end both end the line.
         if (xn == x || xn > end1)
             xn = end1;
         const s32 xe = xn < visEnd1 ? xn : visEnd1;
-        const u32 c = code & 3;
         while (xe > segEnd) {
             if (segEnd > x)
                 ink(row + x, segEnd - x, segInk[c]);
