@@ -183,10 +183,13 @@ inline __m128i InkStep4(__m128i old, __m128i c, __m128i w)
 // Colour c (flag byte set) at the byte weights w (see PxInk). Runs of up
 // to sixteen pixels, the most common, are two overlapping groups worked
 // out before either is stored, without a loop.
-__attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 w)
+// The words are broadcast straight from the ink's memory.
+__attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, const PxInk &k)
 {
+    const u32 w = k.w;
     if (n < 8) {
-        const __m128i cv = _mm_set1_epi32((int)c), wv = _mm_set1_epi32((int)w);
+        const __m128i cv = _mm_castps_si128(_mm_broadcast_ss((const float *)&k.colour));
+        const __m128i wv = _mm_castps_si128(_mm_broadcast_ss((const float *)&k.w));
         if (n >= 4) {
             const __m128i a = InkStep4(_mm_loadu_si128((const __m128i *)dst), cv, wv);
             const __m128i b = InkStep4(_mm_loadu_si128((const __m128i *)(dst + n - 4)), cv, wv);
@@ -198,7 +201,7 @@ __attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 w
             dst[i] = (u32)_mm_cvtsi128_si32(InkStep4(_mm_cvtsi32_si128((int)dst[i]), cv, wv));
         return;
     }
-    const __m256i cv = _mm256_set1_epi32((int)c);
+    const __m256i cv = _mm256_castps_si256(_mm256_broadcast_ss((const float *)&k.colour));
     s32 i = 0;
     if (w == PxInkWeights(15)) {
         Store(dst, cv);
@@ -220,7 +223,7 @@ __attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 w
     // The last eight pixels end the span. They are worked out before any
     // store, from the pixels as they were, so where they overlap the last
     // whole group they store the same values again.
-    const __m256i wv = _mm256_set1_epi32((int)w);
+    const __m256i wv = _mm256_castps_si256(_mm256_broadcast_ss((const float *)&k.w));
     const __m256i head = InkStep(Load(dst), cv, wv), tail = InkStep(Load(dst + n - 8), cv, wv);
     Store(dst, head);
     if (n > 16)
@@ -231,14 +234,14 @@ __attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, u32 c, u32 w
 
 void Ink(u32 *dst, s32 n, u32 c, u32 a)
 {
-    InkSpan(dst, n, (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN, PxInkWeights(a));
+    InkSpan(dst, n, PxInk{(c & ZKT_PX_RGB) | ZKT_PX_WRITTEN, PxInkWeights(a)});
 }
 
 // The spans inline: SPU and OSD run-length lines are many short runs.
 struct InkRun {
     __attribute__((always_inline)) void operator()(u32 *dst, s32 n, const PxInk &k) const
     {
-        InkSpan(dst, n, k.colour, k.w);
+        InkSpan(dst, n, k);
     }
 };
 
