@@ -37,12 +37,12 @@ u32 SimRegRead(u32 phys, u32 width)
         Cell(phys) = (u16)((Cell(phys) & ~(GP2X_PB_SCL | GP2X_PB_SDA | GP2X_PB_VSYNC | GP2X_PB_HSYNC)) |
                             (s.scl ? GP2X_PB_SCL : 0) | (s.sda ? GP2X_PB_SDA : 0) |
                             (VSyncHigh() ? GP2X_PB_VSYNC : 0) | (HSyncHigh() ? GP2X_PB_HSYNC : 0));
-        PollSync(phys & ~1u, Cell(phys));
+        PollSync(phys & ~1u);
         break;
     case GP2X_GPIOC_LEVEL: NextButtonRead(); break;
     case GP2X_DPC_SYNC:
         Cell(phys) = (u16)((Cell(phys) & ~GP2X_DPC_SYNC_TV) | (VSyncHigh() ? GP2X_DPC_SYNC_TV : 0));
-        PollSync(phys & ~1u, Cell(phys));
+        PollSync(phys & ~1u);
         break;
     }
     if (width == 32)

@@ -23,21 +23,22 @@ u32 HSyncHigh() { return s_pSim->timeUs % kLinePeriodUs < kLinePulseUs; }
 u32 TVField() { return (u32)(s_pSim->timeUs / FieldUs()) & 1; }
 
 // Reads take a microsecond each, so a wait for the vertical sync would be
-// some 16000 reads a frame. A run of identical reads at consecutive
-// microseconds, longer than any counted delay (the two-wire bus waits 8
-// reads), is such a wait: time moves on to the microsecond before the
-// register next changes. Every read still returns what it would have at
-// its time; only the number of reads in the wait shrinks.
+// some 16000 reads a frame. A run of reads of the same register at
+// consecutive microseconds, longer than any counted delay (the two-wire
+// bus waits 8 reads), is such a wait: time moves on to the microsecond
+// before the register next changes. Every read still returns what it
+// would have at its time; only the number of reads in the wait shrinks.
 constexpr u32 kPollRunBeforeSkip = 12;
 
-void PollSync(u32 phys, u16 value)
+void PollSync(u32 phys)
 {
     Sim &s = *s_pSim;
-    if (phys != s.pollAddr || value != s.pollValue || s.timeUs != s.pollTimeUs + 1) {
+    if (phys != s.pollAddr || s.timeUs != s.pollTimeUs + 1) {
         s.pollAddr = phys;
-        s.pollValue = value;
         s.pollRun = 0;
-    } else if (++s.pollRun >= kPollRunBeforeSkip) {
+    } else if (s.pollRun < kPollRunBeforeSkip) {
+        s.pollRun++;
+    } else {
         const uint64_t t = s.timeUs, field = FieldUs(), phase = t % field;
         uint64_t next = t - phase + (phase < kSyncPulseUs ? kSyncPulseUs : field);
         if (phys == GP2X_GPIOB_LEVEL) {
@@ -46,7 +47,6 @@ void PollSync(u32 phys, u16 value)
             next = hsync < next ? hsync : next;
         }
         s.timeUs = next - 1;
-        s.pollRun = 0;
     }
     s.pollTimeUs = s.timeUs;
 }

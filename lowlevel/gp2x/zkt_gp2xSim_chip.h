@@ -34,7 +34,6 @@ struct Sim {
     uint64_t timeUs;
     // The last read of a sync register, for PollSync.
     u32 pollAddr, pollRun;
-    u16 pollValue;
     uint64_t pollTimeUs;
     u32 bMemOpen;
     u32 menuExecs;
@@ -78,9 +77,9 @@ u32 VSyncHigh();
 u32 HSyncHigh();
 u32 TVField();
 // After a read of a sync register (GPIO port B or the display's sync
-// register) that returned value: a long enough run of such reads is a wait
-// for the level to change, and time runs on to just before it changes.
-void PollSync(u32 phys, u16 value);
+// register): a long enough run of such reads is a wait for a level to
+// change, and time runs on to just before the register changes.
+void PollSync(u32 phys);
 // Buttons: the port levels for a button word; one read of the button state.
 void ButtonLevels(u32 mask);
 void NextButtonRead();
