@@ -5,5 +5,5 @@ if(TARGET Vorn.gpe)
     add_test(NAME gp2x_program.${case}
       COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/gp2x_program_test.sh $<TARGET_FILE:Vorn.gpe> ${case})
   endforeach()
-  set_tests_properties(gp2x_program.simulated-run gp2x_program.simulated-pal PROPERTIES TIMEOUT 120 COST 18)
+  set_tests_properties(gp2x_program.simulated-run gp2x_program.simulated-pal PROPERTIES TIMEOUT 120 COST 7)
 endif()
