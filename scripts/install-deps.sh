@@ -17,12 +17,12 @@ RUN_PKGS=(cmake g++ make pkg-config libsdl1.2-dev libmikmod-dev libpng-dev libfr
 WINDOWS_PKGS=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix zip patch dpkg-dev)
 # The browser build's compiler.
 WEB_PKGS=(emscripten)
-# Testing: Ninja for CI's builds, unit tests, benchmarks, the headless
+# Testing: Ninja and lld for CI's builds, unit tests, benchmarks, the headless
 # window and picture/sound checks, the second core's emulator and cross
 # assembler, FFmpeg's libraries for vorn-capture's video files and
 # ffmpeg/ffprobe to check them, the browser that checks the browser build,
 # Wine to run the Windows programs.
-TEST_PKGS=(ninja-build libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick sox openmpt123 xmp
+TEST_PKGS=(ninja-build lld libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick sox openmpt123 xmp
            python3 python3-pil clang binutils-arm-none-eabi libunicorn-dev
            libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
            chromium wine64)

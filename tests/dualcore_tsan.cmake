@@ -6,7 +6,7 @@ if(NOT VORN_SANITIZE)
   add_executable(dualcore_stress_tsan ${CMAKE_CURRENT_SOURCE_DIR}/dualcore_stress_test.cpp
     ${_src}/lowlevel/desktop/zkt_dualcore.cpp ${_src}/lowlevel/desktop/main940t.cpp
     ${_src}/lowlevel/desktop/zkt_lowLevelWin_state.cpp)
-  target_compile_options(dualcore_stress_tsan PRIVATE -fsanitize=thread -fno-omit-frame-pointer -O1 -g)
+  target_compile_options(dualcore_stress_tsan PRIVATE -fsanitize=thread -fno-omit-frame-pointer -O1 -g1)
   target_link_options(dualcore_stress_tsan PRIVATE -fsanitize=thread)
   target_include_directories(dualcore_stress_tsan PRIVATE ${_src} ${SDL_INCLUDE_DIR})
   target_link_libraries(dualcore_stress_tsan PRIVATE ${SDL_LIBRARY} Threads::Threads GTest::gtest GTest::gtest_main)
