@@ -120,5 +120,33 @@ function(vorn_windows_programs)
     set_target_properties(Vorn.exe PROPERTIES OUTPUT_NAME Vorn WIN32_EXECUTABLE ON)
     target_link_libraries(Vorn.exe PRIVATE mingw32 vorn_sdlmain vorn_sdl)
   endif()
+  vorn_windows_headers_precompiled()
+endfunction()
+
+# Our files that read the Windows headers (lean, through libmikmod's header
+# or our own) take them precompiled once too: they are most of each such
+# file's compile. The other files go without.
+set(VORN_WINDOWS_HEADER_SOURCES runtime/main.cpp runtime/demo.cpp runtime/demo_viewer.cpp runtime/music.cpp
+  runtime/mikmod_sdl12.cpp lowlevel/common/zkt_bmpfile.cpp runtime/capture/capture_out.cpp
+  runtime/capture/capture_run.cpp)
+function(vorn_windows_headers_precompiled)
+  target_precompile_headers(vorn_core PRIVATE ${CMAKE_SOURCE_DIR}/cmake/windows/windows-lean.h)
+  set(targets vorn_core)
+  foreach(target vorn_lowlevel_common Vorn.exe vorn-capture)
+    if(TARGET ${target})
+      target_precompile_headers(${target} REUSE_FROM vorn_core)
+      list(APPEND targets ${target})
+    endif()
+  endforeach()
+  foreach(target ${targets})
+    get_target_property(sources ${target} SOURCES)
+    foreach(src ${sources})
+      get_filename_component(path ${src} ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
+      file(RELATIVE_PATH path ${CMAKE_SOURCE_DIR} ${path})
+      if(NOT path IN_LIST VORN_WINDOWS_HEADER_SOURCES)
+        set_source_files_properties(${src} TARGET_DIRECTORY ${target} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+      endif()
+    endforeach()
+  endforeach()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL vorn_windows_programs)
