@@ -9,14 +9,16 @@
 
 namespace {
 
-std::vector<u8> s_mem(ZKT_VIDEO_MEM_SIZE);
+// Filled when a test of this file sets up, not at every start of the merged
+// test program.
+std::vector<u8> s_mem;
 
 class Streams : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        s_mem.assign(ZKT_VIDEO_MEM_SIZE, 0xEE);
         g_GP2X_VIDEO_BASE_PTR = s_mem.data();
-        std::memset(s_mem.data(), 0xEE, s_mem.size());
         g_ulDISPLAY_MODE = 0;
     }
     void TearDown() override { g_GP2X_VIDEO_BASE_PTR = nullptr; }
