@@ -558,24 +558,21 @@ void Pack(u8 *dst, const u32 *src, s32 n)
         ZKT_SoftRenderSSE2_Pack(dst + i * 3, src + i, n - i);
 }
 
-// Levels of 32 bytes of one channel through its sixteen shuffles: bytes
-// below 128 from the first eight, the others from the second eight. A
-// shuffle gives 0 where its index has bit 7 set, so each step down by 16
-// leaves out the pieces above the byte's own.
-inline __m256i GammaBytes(__m256i x, const u8 (*delta)[32])
+// Levels of 32 bytes of one channel: the low nibble looks up all sixteen
+// tables, then the high nibble's bits 4, 5, 6 and 7 pick one in a tree of
+// blends. A blend reads each byte's top bit; a 16-bit shift moves bit 4,
+// 5 or 6 of every byte there, whatever the byte below carries into it.
+__attribute__((always_inline)) inline __m256i GammaBytes(__m256i x, const u8 (*level)[32])
 {
-    const __m256i k16 = _mm256_set1_epi8(16);
-    __m256i lo = x, hi = _mm256_xor_si256(x, _mm256_set1_epi8(-128));
-    __m256i a = _mm256_shuffle_epi8(Load((const u32 *)delta[0]), lo);
-    __m256i b = _mm256_shuffle_epi8(Load((const u32 *)delta[8]), hi);
-#pragma GCC unroll 8
-    for (int j = 1; j < 8; j++) {
-        lo = _mm256_sub_epi8(lo, k16);
-        hi = _mm256_sub_epi8(hi, k16);
-        a = _mm256_xor_si256(a, _mm256_shuffle_epi8(Load((const u32 *)delta[j]), lo));
-        b = _mm256_xor_si256(b, _mm256_shuffle_epi8(Load((const u32 *)delta[8 + j]), hi));
-    }
-    return _mm256_blendv_epi8(a, b, x);
+    const __m256i i = _mm256_and_si256(x, _mm256_set1_epi8(15));
+    const __m256i b4 = _mm256_slli_epi16(x, 3), b5 = _mm256_slli_epi16(x, 2), b6 = _mm256_add_epi8(x, x);
+    auto pick = [&](int j) {
+        return _mm256_blendv_epi8(_mm256_shuffle_epi8(Load((const u32 *)level[j]), i),
+                                  _mm256_shuffle_epi8(Load((const u32 *)level[j + 1]), i), b4);
+    };
+    auto four = [&](int j) { return _mm256_blendv_epi8(pick(j), pick(j + 2), b5); };
+    auto eight = [&](int j) { return _mm256_blendv_epi8(four(j), four(j + 4), b6); };
+    return _mm256_blendv_epi8(eight(0), eight(8), x);
 }
 
 // Gamma by byte shuffles instead of look-ups, 32 pixels a step: the four
@@ -592,13 +589,19 @@ __attribute__((always_inline)) inline void GammaStep(const u32 *p, const PxGamma
     const __m256i abLo = _mm256_unpacklo_epi32(a, b), abHi = _mm256_unpackhi_epi32(a, b);
     const __m256i cdLo = _mm256_unpacklo_epi32(c, d), cdHi = _mm256_unpackhi_epi32(c, d);
     const __m256i f = _mm256_unpackhi_epi64(abHi, cdHi);
-    // Only written pixels (flag byte 0xFF) change.
     const __m256i b0 = _mm256_unpacklo_epi64(abLo, cdLo), g0 = _mm256_unpackhi_epi64(abLo, cdLo);
     const __m256i r0 = _mm256_unpacklo_epi64(abHi, cdHi);
     // A channel whose table changes nothing is left as it is.
-    const __m256i bl = g.same[0] ? b0 : _mm256_blendv_epi8(b0, GammaBytes(b0, g.delta[0]), f);
-    const __m256i gr = g.same[1] ? g0 : _mm256_blendv_epi8(g0, GammaBytes(g0, g.delta[1]), f);
-    const __m256i rd = g.same[2] ? r0 : _mm256_blendv_epi8(r0, GammaBytes(r0, g.delta[2]), f);
+    __m256i bl = g.same[0] ? b0 : GammaBytes(b0, g.level[0]);
+    __m256i gr = g.same[1] ? g0 : GammaBytes(g0, g.level[1]);
+    __m256i rd = g.same[2] ? r0 : GammaBytes(r0, g.level[2]);
+    // Only written pixels (flag byte 0xFF) change; most steps have no
+    // other.
+    if (!_mm256_testc_si256(f, _mm256_set1_epi8(-128))) {
+        bl = _mm256_blendv_epi8(b0, bl, f);
+        gr = _mm256_blendv_epi8(g0, gr, f);
+        rd = _mm256_blendv_epi8(r0, rd, f);
+    }
     const __m256i x0 = _mm256_unpacklo_epi32(bl, gr), x1 = _mm256_unpacklo_epi32(rd, f);
     const __m256i x2 = _mm256_unpackhi_epi32(bl, gr), x3 = _mm256_unpackhi_epi32(rd, f);
     x[0] = _mm256_unpacklo_epi64(x0, x1);

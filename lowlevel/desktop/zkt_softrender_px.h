@@ -123,14 +123,13 @@ struct PxColour {
 // Gamma for a frame: lut[k][v] is channel k's level for v already shifted
 // into its byte, so a pixel is three look-ups or-ed together.
 // The same tables as sixteen-byte shuffles (each twice, for both halves of
-// a 256-bit register): delta[k][j] holds levels 16j to 16j + 15 of channel
-// k, xor-ed with the sixteen before within the same half (0-127, 128-255),
-// so that xor-ing the shuffles of indices v, v - 16, v - 32 ... leaves
-// exactly level v. PxGammaSeal fills it, and same[k], true when channel
-// k's table maps every level to itself.
+// a 256-bit register): level[k][j][i] is channel k's level for 16j + i, so
+// that a byte's low nibble looks up all sixteen and its high nibble picks
+// one. PxGammaSeal fills them, and same[k], true when channel k's table
+// maps every level to itself.
 struct PxGamma {
     u32 lut[3][256];
-    alignas(32) u8 delta[3][16][32];
+    alignas(32) u8 level[3][16][32];
     bool same[3];
 };
 
@@ -138,15 +137,12 @@ static inline void PxGammaSeal(PxGamma &g)
 {
     for (u32 k = 0; k < 3; k++) {
         g.same[k] = true;
-        for (u32 v = 0; v < 256; v++)
-            g.same[k] = g.same[k] && ((g.lut[k][v] >> (8 * k)) & 0xFF) == v;
-    }
-    for (u32 k = 0; k < 3; k++)
         for (u32 v = 0; v < 256; v++) {
-            const u32 level = (g.lut[k][v] >> (8 * k)) & 0xFF;
-            const u32 below = v % 128 >= 16 ? (g.lut[k][v - 16] >> (8 * k)) & 0xFF : 0;
-            g.delta[k][v / 16][v % 16] = g.delta[k][v / 16][16 + v % 16] = (u8)(level ^ below);
+            const u8 level = (u8)(g.lut[k][v] >> (8 * k));
+            g.same[k] = g.same[k] && level == v;
+            g.level[k][v / 16][v % 16] = g.level[k][v / 16][16 + v % 16] = level;
         }
+    }
 }
 
 // The span kernels. Every kernel has a plain version, the reference; the
