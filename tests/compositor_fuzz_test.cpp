@@ -360,7 +360,7 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
         }
         for (int round = 0; round < 400; round++) {
             const s32 n = (s32)r.Below(MAXN + 1);
-            if (round % 16 == 0) {
+            if (round % 8 == 0) {
                 randomRule();
                 // Random channels, channels left as they are, and ones
                 // that change a single level.

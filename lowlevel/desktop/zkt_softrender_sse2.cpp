@@ -287,20 +287,32 @@ void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n)
         ZKT_SoftRenderScalar_Pack(dst + i * 3, src + i, n - i);
 }
 
-void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g)
+// Look-ups bound: each pixel goes straight from the tables to the packed
+// picture, as in ZKT_SoftRenderSSE2_Pack. A channel whose table changes
+// nothing (SAME0 to SAME2) keeps its byte without a look-up.
+template <bool SAME0, bool SAME1, bool SAME2>
+static void GammaPackLine(u8 *dst, const u32 *p, s32 n, const PxGamma &g)
 {
-    // Look-ups bound: each pixel goes straight from the tables to the
-    // packed picture, as in ZKT_SoftRenderSSE2_Pack.
     const u32 *l0 = g.lut[0], *l1 = g.lut[1], *l2 = g.lut[2];
     s32 i = 0;
     for (; i + 1 < n; i++) {
         u32 v = p[i];
         if (v >> 24)
-            v = l0[v & 0xFF] | l1[(v >> 8) & 0xFF] | l2[(v >> 16) & 0xFF];
+            v = (SAME0 ? v & 0xFF : l0[v & 0xFF]) | (SAME1 ? v & 0xFF00 : l1[(v >> 8) & 0xFF]) |
+                (SAME2 ? v & 0xFF0000 : l2[(v >> 16) & 0xFF]);
         memcpy(dst + i * 3, &v, 4);
     }
     if (i < n)
         ZKT_SoftRenderScalar_GammaPack(dst + i * 3, p + i, n - i, g);
+}
+
+void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g)
+{
+    static void (*const s_line[8])(u8 *, const u32 *, s32, const PxGamma &) = {
+        GammaPackLine<false, false, false>, GammaPackLine<true, false, false>, GammaPackLine<false, true, false>,
+        GammaPackLine<true, true, false>,   GammaPackLine<false, false, true>, GammaPackLine<true, false, true>,
+        GammaPackLine<false, true, true>,   GammaPackLine<true, true, true>};
+    s_line[g.same[0] | g.same[1] << 1 | g.same[2] << 2](dst, p, n, g);
 }
 
 static void InkRun(u32 *dst, s32 n, const PxInk &k)
