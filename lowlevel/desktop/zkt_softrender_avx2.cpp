@@ -388,11 +388,6 @@ inline __m256i Div64(__m256i x)
     return _mm256_sign_epi16(_mm256_srli_epi16(_mm256_abs_epi16(x), 6), x);
 }
 
-inline __m256i Clamp16(__m256i x, short lo, short hi)
-{
-    return _mm256_min_epi16(_mm256_max_epi16(x, _mm256_set1_epi16(lo)), _mm256_set1_epi16(hi));
-}
-
 // One matrix factor per quadrant 0..3 as a byte shuffle: bytes 0-3 its
 // low byte, 4-7 its high byte, so index k | (k + 4) << 8 gives the word.
 inline __m256i FactorTable(const s32 *ab, int shift)
@@ -415,8 +410,14 @@ inline __m256i FactorTable(const s32 *ab, int shift)
 // 2^15 where the result saturates (the adds saturate too). The final sums
 // split off their multiples of 256: 298y + 517d is 256 (y + 2d) + 42y +
 // 5d, and the remainders stay within 16 bits.
+//
+// Every constant lives in the rule, which the span hides from the
+// compiler: known factors it would turn into shifts and adds, and known
+// words it would rebuild inside the loop, both costing more than the one
+// multiply or memory operand they replace.
 struct ColourRule {
     __m256i bgv, bri, con, cbA, cbB, crA, crB;
+    __m256i split, lo8, k128, k129, k112, k16, yLo, yHi, dLo, dHi, k42, k5, km100, k48, k153, qu, qw, q4;
 };
 
 // UNIFORM: the matrix is the same in all four quadrants, so no factor
@@ -429,46 +430,69 @@ inline __m256i Factor(const s32 *ab, int shift)
 }
 
 template <bool UNIFORM>
-inline ColourRule ColourSetUp(const PxColour &t)
+inline void ColourSetUp(ColourRule &c, const PxColour &t)
 {
-    return ColourRule{_mm256_set1_epi32((int)t.bg),
-                      _mm256_set1_epi16((short)(t.brightness - 128)),
-                      _mm256_set1_epi16((short)(t.contrast + 8)),
-                      Factor<UNIFORM>(t.cbAB, 0),
-                      Factor<UNIFORM>(t.cbAB, 16),
-                      Factor<UNIFORM>(t.crAB, 0),
-                      Factor<UNIFORM>(t.crAB, 16)};
+    c.bgv = _mm256_set1_epi32((int)t.bg);
+    c.bri = _mm256_set1_epi16((short)(t.brightness - 128));
+    c.con = _mm256_set1_epi16((short)(t.contrast + 8));
+    c.cbA = Factor<UNIFORM>(t.cbAB, 0);
+    c.cbB = Factor<UNIFORM>(t.cbAB, 16);
+    c.crA = Factor<UNIFORM>(t.crAB, 0);
+    c.crB = Factor<UNIFORM>(t.crAB, 16);
+    // Per four pixels: their lumas as words, then their (Cb, Cr) words.
+    c.split = _mm256_setr_epi8(0, -1, 4, -1, 8, -1, 12, -1, 1, 2, 5, 6, 9, 10, 13, 14, 0, -1, 4, -1, 8, -1, 12, -1,
+                               1, 2, 5, 6, 9, 10, 13, 14);
+    c.lo8 = _mm256_set1_epi16(0xFF);
+    c.k128 = _mm256_set1_epi16(128);
+    c.k129 = _mm256_set1_epi16(129);
+    c.k112 = _mm256_set1_epi16(112);
+    c.k16 = _mm256_set1_epi16(16);
+    c.yLo = _mm256_set1_epi16(-16);
+    c.yHi = _mm256_set1_epi16(239);
+    c.dLo = _mm256_set1_epi16(-128);
+    c.dHi = _mm256_set1_epi16(127);
+    c.k42 = _mm256_set1_epi16(42);
+    c.k5 = _mm256_set1_epi16(5);
+    c.km100 = _mm256_set1_epi16(-100);
+    c.k48 = _mm256_set1_epi16(48);
+    c.k153 = _mm256_set1_epi16(153);
+    c.qu = _mm256_set1_epi16(0x0101);
+    c.qw = _mm256_set1_epi16(0x0303);
+    c.q4 = _mm256_set1_epi16(0x0400);
 }
 
-template <bool UNIFORM, bool PLAIN>
-inline void ColourStep(const ColourRule &c, __m256i v0, __m256i v1, __m256i &o0, __m256i &o1)
+inline __m256i Clamp16(__m256i x, __m256i lo, __m256i hi)
 {
-    // Per four pixels: their lumas as words, then their (Cb, Cr) words.
-    const __m256i split = _mm256_setr_epi8(0, -1, 4, -1, 8, -1, 12, -1, 1, 2, 5, 6, 9, 10, 13, 14, 0, -1, 4, -1, 8, -1,
-                                           12, -1, 1, 2, 5, 6, 9, 10, 13, 14);
-    const __m256i k128 = _mm256_set1_epi16(128), lo8 = _mm256_set1_epi16(0xFF);
-    const __m256i wm0 = WrittenMask(v0), wm1 = WrittenMask(v1);
+    return _mm256_min_epi16(_mm256_max_epi16(x, lo), hi);
+}
+
+// Sixteen pixels converted as if all were written (flag byte 0xFF).
+template <bool UNIFORM, bool PLAIN>
+__attribute__((always_inline)) inline void ColourStep(const ColourRule &c, __m256i v0, __m256i v1, __m256i &o0,
+                                                      __m256i &o1)
+{
     // Words in the order the packs below keep: per 128-bit lane, four
     // pixels of v0 then four of v1.
-    const __m256i s0 = _mm256_shuffle_epi8(v0, split), s1 = _mm256_shuffle_epi8(v1, split);
+    const __m256i s0 = _mm256_shuffle_epi8(v0, c.split), s1 = _mm256_shuffle_epi8(v1, c.split);
     const __m256i yw = _mm256_unpacklo_epi64(s0, s1), cw = _mm256_unpackhi_epi64(s0, s1);
-    const __m256i u = _mm256_sub_epi16(_mm256_and_si256(cw, lo8), k128);
-    const __m256i w = _mm256_sub_epi16(_mm256_srli_epi16(cw, 8), k128);
+    const __m256i u = _mm256_sub_epi16(_mm256_and_si256(cw, c.lo8), c.k128);
+    const __m256i w = _mm256_sub_epi16(_mm256_srli_epi16(cw, 8), c.k128);
     // Y' - 16 = clamp((Y + brightness - 128) (contrast + 8) / 8 + 128) - 16.
-    __m256i y = _mm256_sub_epi16(yw, _mm256_set1_epi16(16));
-    if (!PLAIN) {
+    __m256i y;
+    if (PLAIN) {
+        y = _mm256_sub_epi16(yw, c.k16);
+    } else {
         const __m256i ty = _mm256_add_epi16(yw, c.bri);
-        const __m256i q = _mm256_srli_epi16(
-            _mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), _mm256_set1_epi16(129)), c.con), 3);
-        y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), _mm256_set1_epi16(112)), -16, 239);
+        const __m256i q =
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), c.k129), c.con), 3);
+        y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), c.k112), c.yLo, c.yHi);
     }
     __m256i fcbA = c.cbA, fcbB = c.cbB, fcrA = c.crA, fcrB = c.crB;
     if (!UNIFORM) {
         // Quadrant k = 0..3 from the signs of u and w picks the factors.
         const __m256i mu = _mm256_srai_epi16(u, 15), mw = _mm256_srai_epi16(w, 15);
-        const __m256i k = _mm256_xor_si256(_mm256_xor_si256(_mm256_and_si256(mu, _mm256_set1_epi16(0x0101)),
-                                                            _mm256_and_si256(mw, _mm256_set1_epi16(0x0303))),
-                                           _mm256_set1_epi16(0x0400));
+        const __m256i k =
+            _mm256_xor_si256(_mm256_xor_si256(_mm256_and_si256(mu, c.qu), _mm256_and_si256(mw, c.qw)), c.q4);
         fcbA = _mm256_shuffle_epi8(fcbA, k);
         fcbB = _mm256_shuffle_epi8(fcbB, k);
         fcrA = _mm256_shuffle_epi8(fcrA, k);
@@ -476,47 +500,58 @@ inline void ColourStep(const ColourRule &c, __m256i v0, __m256i v1, __m256i &o0,
     }
     const __m256i d0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, fcbA), _mm256_mullo_epi16(w, fcbB));
     const __m256i e0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, fcrA), _mm256_mullo_epi16(w, fcrB));
-    const __m256i d = Clamp16(Div64(d0), -128, 127), e = Clamp16(Div64(e0), -128, 127);
-    const __m256i y42 = _mm256_mullo_epi16(y, _mm256_set1_epi16(42));
+    const __m256i d = Clamp16(Div64(d0), c.dLo, c.dHi), e = Clamp16(Div64(e0), c.dLo, c.dHi);
+    const __m256i y42 = _mm256_mullo_epi16(y, c.k42);
     // Blue 298y + 517d, green 298y - 100d - 208e, red 298y + 409e, / 256.
-    const __m256i b = _mm256_add_epi16(
-        _mm256_add_epi16(y, _mm256_add_epi16(d, d)),
-        _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(d, _mm256_set1_epi16(5))), 8));
+    const __m256i b = _mm256_add_epi16(_mm256_add_epi16(y, _mm256_add_epi16(d, d)),
+                                       _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(d, c.k5)), 8));
     const __m256i g = _mm256_add_epi16(
         _mm256_sub_epi16(y, e),
-        _mm256_srai_epi16(_mm256_add_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(d, _mm256_set1_epi16(-100))),
-                                           _mm256_mullo_epi16(e, _mm256_set1_epi16(48))),
-                          8));
-    const __m256i r = _mm256_add_epi16(
-        _mm256_add_epi16(y, e),
-        _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(e, _mm256_set1_epi16(153))), 8));
+        _mm256_srai_epi16(
+            _mm256_add_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(d, c.km100)), _mm256_mullo_epi16(e, c.k48)), 8));
+    const __m256i r = _mm256_add_epi16(_mm256_add_epi16(y, e),
+                                       _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(e, c.k153)), 8));
     // The saturating packs clamp to 0..255; the unpacks put blue, green,
     // red and the flag back in pixel order, v0's then v1's.
-    const __m256i br = _mm256_packus_epi16(b, r), gf = _mm256_packus_epi16(g, lo8);
+    const __m256i br = _mm256_packus_epi16(b, r), gf = _mm256_packus_epi16(g, c.lo8);
     const __m256i bg = _mm256_unpacklo_epi8(br, gf), rf = _mm256_unpackhi_epi8(br, gf);
-    o0 = Select(wm0, _mm256_unpacklo_epi16(bg, rf), c.bgv);
-    o1 = Select(wm1, _mm256_unpackhi_epi16(bg, rf), c.bgv);
+    o0 = _mm256_unpacklo_epi16(bg, rf);
+    o1 = _mm256_unpackhi_epi16(bg, rf);
+}
+
+// The same for pixels of any flags: unwritten ones become the background.
+template <bool UNIFORM, bool PLAIN>
+__attribute__((always_inline)) inline void ColourStepAny(const ColourRule &c, __m256i v0, __m256i v1, __m256i &o0,
+                                                         __m256i &o1)
+{
+    ColourStep<UNIFORM, PLAIN>(c, v0, v1, o0, o1);
+    o0 = IfWritten(v0, o0, c.bgv);
+    o1 = IfWritten(v1, o1, c.bgv);
 }
 
 template <bool UNIFORM, bool PLAIN>
 void ColourSpan(u32 *p, s32 n, const PxColour &t)
 {
-    const ColourRule c = ColourSetUp<UNIFORM>(t);
+    ColourRule c;
+    ColourSetUp<UNIFORM>(c, t);
+    __asm__("" : "+m"(c));
     // The last sixteen pixels end the span, worked out before any store
     // from the pixels as they were, as in Ink.
     __m256i t0 = c.bgv, t1 = c.bgv;
     if (n & 15)
-        ColourStep<UNIFORM, PLAIN>(c, Load(p + n - 16), Load(p + n - 8), t0, t1);
+        ColourStepAny<UNIFORM, PLAIN>(c, Load(p + n - 16), Load(p + n - 8), t0, t1);
     s32 i = 0;
     for (; i + 16 <= n; i += 16) {
         const __m256i v0 = Load(p + i), v1 = Load(p + i + 8);
-        if (_mm256_testz_si256(_mm256_or_si256(v0, v1), Written())) {
-            Store(p + i, c.bgv);
-            Store(p + i + 8, c.bgv);
-            continue;
-        }
         __m256i o0, o1;
-        ColourStep<UNIFORM, PLAIN>(c, v0, v1, o0, o1);
+        // Most groups are written throughout, or not at all.
+        if (_mm256_testc_si256(_mm256_and_si256(v0, v1), Written())) {
+            ColourStep<UNIFORM, PLAIN>(c, v0, v1, o0, o1);
+        } else if (_mm256_testz_si256(_mm256_or_si256(v0, v1), Written())) {
+            o0 = o1 = c.bgv;
+        } else {
+            ColourStepAny<UNIFORM, PLAIN>(c, v0, v1, o0, o1);
+        }
         Store(p + i, o0);
         Store(p + i + 8, o1);
     }
