@@ -350,9 +350,14 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             static u32 want[65536], got[65536];
             for (u32 yv : {0u, 1u, 16u, 127u, 128u, 235u, 254u, 255u, (u32)r.Below(256), 256u}) {
                 // Y 256 stands for every luma, with every Cb and a Cr that moves.
-                for (u32 c = 0; c < 65536; c++)
+                // Stretches written throughout, scattered unwritten pixels
+                // and runs of unwritten ones.
+                for (u32 c = 0; c < 65536; c++) {
+                    const u32 kind = (c >> 10) % 3;
+                    const bool unwritten = kind == 1 ? c % 7 == 0 : kind == 2 && (c & 32);
                     want[c] = got[c] = (yv < 256 ? yv | c << 8 : c >> 8 | (c & 0xFF) << 8 | (c * 37 & 0xFF) << 16) |
-                                       (c % 7 == 0 ? 0 : ZKT_PX_WRITTEN);
+                                       (unwritten ? 0 : ZKT_PX_WRITTEN);
+                }
                 ref.colour(want, 65536, rule);
                 k->colour(got, 65536, rule);
                 ASSERT_EQ(0, std::memcmp(want, got, sizeof want)) << k->name << " colour, Y " << yv;
@@ -440,6 +445,15 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             check("rgb565Double", [&](const SoftRenderKernels &K, u32 *d) { K.rgb565Double(d, src, n); });
             check("widen", [&](const SoftRenderKernels &K, u32 *d) { K.widen(d, wsrc, idx, 100, n); });
             check("rgb", [&](const SoftRenderKernels &K, u32 *d) { K.rgb(d, colours, n, alpha, bKey, key); });
+            // RGB565 pixels, a quarter of them the key 0xF8FCF8's.
+            u8 src565[2 * MAXN];
+            for (s32 i = 0; i < 2 * MAXN; i += 2)
+                if (r.Chance(4))
+                    src565[i] = src565[i + 1] = 0xFF;
+                else
+                    src565[i] = (u8)r.Next(), src565[i + 1] = (u8)r.Next();
+            check("rgb565Over",
+                  [&](const SoftRenderKernels &K, u32 *d) { K.rgb565Over(d, src565, n, alpha, bKey, key); });
             // The RGB and cursor kernels leave every pixel written: unwrite
             // some again, in half the rounds (gamma takes a shorter way
             // through pixels all written).

@@ -324,15 +324,21 @@ TEST(CompositorRGB, KeyInSixteenBitsIsMasked)
     ResetModel(0, 16);
     FillYUY2(SRC, 320, 240, 128, 128, [](s32, s32) { return 60; });
     SetPlane(1, 0, 0, 319, 240, 240, 320, SRC, SRC);
-    for (s32 i = 0; i < 320 * 240; i++)
+    // Black but for single white pixels at the ends of lines 5 and 6.
+    std::memset(VM(0x200000), 0, 320 * 240 * 2);
+    for (s32 i : {320 * 5 + 319, 320 * 6})
         VM(0x200000)[i * 2] = VM(0x200000)[i * 2 + 1] = 0xFF; // white: F8 FC F8
     g_ulRGBVideoMemOffset = 0x200000;
     g_ulRegionColorKey = 0xFFFFFF;
     SetRegion(5, 1, 1, 1, 15, 0, 0, 0, 0);
     ZKT_LowLevelAPI_SoftRender_Compose();
     u8 e[3];
+    const u8 black[3] = {0, 0, 0};
     ExpectBGR(60, 128, 128, e); // white is keyed: the YUV plane shows
-    EXPECT_EQ(0, std::memcmp(Pixel(5, 5), e, 3));
+    EXPECT_EQ(0, std::memcmp(Pixel(319, 5), e, 3));
+    EXPECT_EQ(0, std::memcmp(Pixel(0, 6), e, 3));
+    EXPECT_EQ(0, std::memcmp(Pixel(318, 5), black, 3));
+    EXPECT_EQ(0, std::memcmp(Pixel(1, 6), black, 3));
 }
 
 TEST(CompositorRGB, ScalingDepthsAndTelevisionRegionLines)

@@ -311,7 +311,7 @@ template <bool KEYED>
 __attribute__((always_inline)) inline __m256i RGBStep(__m256i old, __m256i c, u32 a, __m256i w, __m256i kv)
 {
     const __m256i cw = _mm256_or_si256(c, Written());
-    const __m256i o = Select(WrittenMask(old), old, cw);
+    const __m256i o = IfWritten(old, old, cw);
     __m256i over = o;
     if (a == 15) {
         over = cw;
@@ -350,6 +350,53 @@ void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
         RGBSpan<true>(dst, src, n, a, kv);
     else
         RGBSpan<false>(dst, src, n, a, kv);
+}
+
+// Sixteen RGB565 values as colours, pixels 0-7 in c0 and 8-15 in c1: in
+// 16-bit lanes, blue and green then red, paired up.
+inline void From565x16(const u8 *src, __m256i &c0, __m256i &c1)
+{
+    // 64-bit pieces 0, 2, 1, 3, so that the in-lane unpacks give pixel order.
+    const __m256i v = _mm256_permute4x64_epi64(_mm256_loadu_si256((const __m256i *)src), 0xD8);
+    const __m256i bg = _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi16(v, 3), _mm256_set1_epi16(0xF8)),
+                                       _mm256_and_si256(_mm256_slli_epi16(v, 5), _mm256_set1_epi16((short)0xFC00)));
+    const __m256i r = _mm256_and_si256(_mm256_srli_epi16(v, 8), _mm256_set1_epi16(0xF8));
+    c0 = _mm256_unpacklo_epi16(bg, r);
+    c1 = _mm256_unpackhi_epi16(bg, r);
+}
+
+template <bool KEYED>
+void RGB565Span(u32 *dst, const u8 *src, s32 n, u32 a, __m256i kv)
+{
+    const __m256i w = _mm256_set1_epi16((short)((15 - a) | a << 8));
+    // The last sixteen pixels end the span, worked out first, as in Ink.
+    __m256i c0, c1;
+    From565x16(src + 2 * (n - 16), c0, c1);
+    const __m256i t0 = RGBStep<KEYED>(Load(dst + n - 16), c0, a, w, kv);
+    const __m256i t1 = RGBStep<KEYED>(Load(dst + n - 8), c1, a, w, kv);
+    s32 i = 0;
+    for (; i + 16 <= n; i += 16) {
+        From565x16(src + 2 * i, c0, c1);
+        Store(dst + i, RGBStep<KEYED>(Load(dst + i), c0, a, w, kv));
+        Store(dst + i + 8, RGBStep<KEYED>(Load(dst + i + 8), c1, a, w, kv));
+    }
+    if (i < n) {
+        Store(dst + n - 16, t0);
+        Store(dst + n - 8, t1);
+    }
+}
+
+void RGB565Over(u32 *dst, const u8 *src, s32 n, u32 a, u32 bKey, u32 key)
+{
+    if (n < 16) {
+        ZKT_SoftRenderSSE2_RGB565Over(dst, src, n, a, bKey, key);
+        return;
+    }
+    const __m256i kv = _mm256_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
+    if (bKey && !(key >> 24))
+        RGB565Span<true>(dst, src, n, a, kv);
+    else
+        RGB565Span<false>(dst, src, n, a, kv);
 }
 
 // Sixteenths of 240 blend as fifteenths: (o x 16(15 - t) + k x 16t) / 240
@@ -729,6 +776,7 @@ const SoftRenderKernels g_softRenderAVX2 = {
     RGB565Double,
     Widen,
     RGB,
+    RGB565Over,
     Gamma,
     Pack,
     GammaPack,

@@ -118,6 +118,15 @@ void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, 
     }
 }
 
+void ZKT_SoftRenderScalar_RGB565Over(u32 *dst, const u8 *src, s32 n, u32 a, u32 bKey, u32 key)
+{
+    for (s32 i = 0; i < n; i++) {
+        u32 c;
+        ZKT_SoftRenderScalar_RGB565(&c, src + 2 * i, 1);
+        ZKT_SoftRenderScalar_RGB(dst + i, &c, 1, a, bKey, key);
+    }
+}
+
 void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const PxGamma &g)
 {
     for (s32 i = 0; i < n; i++) {
@@ -194,6 +203,7 @@ const SoftRenderKernels g_softRenderScalar = {
     ZKT_SoftRenderScalar_RGB565Double,
     ZKT_SoftRenderScalar_Widen,
     ZKT_SoftRenderScalar_RGB,
+    ZKT_SoftRenderScalar_RGB565Over,
     ZKT_SoftRenderScalar_Gamma,
     ZKT_SoftRenderScalar_Pack,
     ZKT_SoftRenderScalar_GammaPack,

@@ -177,6 +177,8 @@ struct SoftRenderKernels {
     // RGB source colours (blue | green << 8 | red << 16) at opacity a; with
     // bKey, colours equal to key (same byte order) count as opacity 0.
     void (*rgb)(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
+    // The same straight from n RGB565 source pixels (as rgb565 reads them).
+    void (*rgb565Over)(u32 *dst, const u8 *src, s32 n, u32 a, u32 bKey, u32 key);
     // Gamma on written pixels.
     void (*gamma)(u32 *p, s32 n, const PxGamma &g);
     // Packs n working pixels into 3n bytes.
@@ -218,6 +220,7 @@ void ZKT_SoftRenderScalar_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalet
 void ZKT_SoftRenderScalar_Colour(u32 *p, s32 n, const PxColour &t);
 void ZKT_SoftRenderScalar_Widen(u32 *dst, const u32 *src, const s32 *idx, s32 base, s32 n);
 void ZKT_SoftRenderScalar_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
+void ZKT_SoftRenderScalar_RGB565Over(u32 *dst, const u8 *src, s32 n, u32 a, u32 bKey, u32 key);
 void ZKT_SoftRenderScalar_Gamma(u32 *p, s32 n, const PxGamma &g);
 void ZKT_SoftRenderScalar_Pack(u8 *dst, const u32 *src, s32 n);
 void ZKT_SoftRenderScalar_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g);
@@ -234,6 +237,7 @@ void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a);
 void ZKT_SoftRenderSSE2_Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t);
 void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const PxColour &t);
 void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key);
+void ZKT_SoftRenderSSE2_RGB565Over(u32 *dst, const u8 *src, s32 n, u32 a, u32 bKey, u32 key);
 void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n);
 void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g);
 #endif

@@ -20,6 +20,7 @@ struct RGBFrame {
     bool bStraight;   // source column x for output column x
     bool bWiden;      // fewer source columns than output ones: each repeats
     bool bDouble;     // each source column twice
+    bool bDirect;     // 16-bit, straight: runs drawn from the source as they are
     u32 palette[256]; // blue | green << 8 | red << 16
     s32 srcX[ZKT_MAX_OUT_W];
 };
@@ -93,6 +94,7 @@ static void RGBPrepare(RGBFrame &f)
     f.bStraight = f.SX == f.W;
     f.bWiden = f.SX < f.W;
     f.bDouble = 2 * f.SX == f.W;
+    f.bDirect = f.depth == 16 && f.bStraight;
     if (f.depth == 4 || f.depth == 8)
         for (s32 i = 0; i < 256; i++)
             f.palette[i] = g_ulRGBColorTable[i] & ZKT_PX_RGB;
@@ -275,13 +277,17 @@ static void RGBFetchPlanned(const RGBFrame &f, const RGBLinePlan &p, const SoftR
 
 static void RGBDraw(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKernels &K)
 {
-    RGBFetchPlanned(f, p, K);
+    if (!f.bDirect)
+        RGBFetchPlanned(f, p, K);
     const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
     for (s32 i = 0; i < p.n; i++) {
         const RGBRun &r = p.run[i];
         const s32 n = r.xb - r.xa;
         u32 *dst = g_ulSoftRenderWork + (s64)p.y * f.W + r.xa;
-        if (r.bWhole) {
+        if (r.bWhole && f.bDirect) {
+            // Converted as drawn: no colour goes through the row buffer.
+            K.rgb565Over(dst, src + (p.rowIndex + r.xa) * 2, n, r.alpha, r.bKey, f.key);
+        } else if (r.bWhole) {
             K.rgb(dst, s_ulRowColours + r.xa, n, r.alpha, r.bKey, f.key);
         } else {
             // Reaches outside video memory: only the readable pixels.
@@ -337,6 +343,21 @@ static bool RGBKeyHit(u32 key, s32 xa, s32 xb)
     return hit != 0;
 }
 
+// The same for n 16-bit source pixels: a converted colour is the key
+// exactly when the source pixel is the key's RGB565 form, as the key keeps
+// only the bits such a colour has.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("tree-vectorize")))
+#endif
+static bool RGBKeyHit565(const u8 *src, u32 key, s32 n)
+{
+    const u32 kv = ((key >> 3) & 0x1F) << 11 | ((key >> 10) & 0x3F) << 5 | ((key >> 19) & 0x1F);
+    u32 hit = 0;
+    for (s32 i = 0; i < n; i++)
+        hit |= (u32)(src[2 * i] | src[2 * i + 1] << 8) == kv;
+    return hit != 0;
+}
+
 s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
 {
     RGBPlan(s_rgb, y, s_plan);
@@ -350,7 +371,10 @@ s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
         const RGBRun &r = s_plan.run[i];
         if (r.alpha != 15 || !r.bWhole)
             continue;
-        if (r.bKey && bKeyMatches) {
+        if (r.bKey && bKeyMatches && s_rgb.bDirect) {
+            if (RGBKeyHit565(g_GP2X_VIDEO_BASE_PTR + s_rgb.base + (s_plan.rowIndex + r.xa) * 2, s_rgb.key, r.xb - r.xa))
+                continue;
+        } else if (r.bKey && bKeyMatches) {
             if (!fetched)
                 RGBFetchPlanned(s_rgb, s_plan, K);
             fetched = true;

@@ -248,6 +248,24 @@ void ZKT_SoftRenderSSE2_Colour(u32 *p, s32 n, const PxColour &t)
         ZKT_SoftRenderScalar_Colour(p + i, n - i, t);
 }
 
+// Colours c over four pixels old at opacity a (ia = 15 - a, av = a in
+// every word); keyed colours (km) leave written pixels.
+static inline __m128i RGBStep(__m128i old, __m128i c, u32 a, __m128i ia, __m128i av, __m128i km)
+{
+    const __m128i wm = WrittenMask(old), z = _mm_setzero_si128();
+    const __m128i cw = _mm_or_si128(c, Written());
+    __m128i over; // what a written, unkeyed pixel becomes
+    if (a == 15)
+        over = cw;
+    else if (a == 0)
+        over = old;
+    else
+        over = _mm_or_si128(
+            Blend15(old, ia, ia, _mm_mullo_epi16(_mm_unpacklo_epi8(c, z), av), _mm_mullo_epi16(_mm_unpackhi_epi8(c, z), av)),
+            Written());
+    return Select(wm, Select(km, old, over), cw);
+}
+
 void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
 {
     s32 i = 0;
@@ -257,23 +275,27 @@ void ZKT_SoftRenderSSE2_RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u3
     const __m128i kv = _mm_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
     const __m128i ia = _mm_set1_epi16((short)(15 - a)), av = _mm_set1_epi16((short)a), z = _mm_setzero_si128();
     for (; i + 4 <= n; i += 4) {
-        const __m128i c = Load(src + i), old = Load(dst + i);
-        const __m128i wm = WrittenMask(old);
-        const __m128i km = keyed ? _mm_cmpeq_epi32(c, kv) : z;
-        const __m128i cw = _mm_or_si128(c, Written());
-        __m128i over; // what a written, unkeyed pixel becomes
-        if (a == 15)
-            over = cw;
-        else if (a == 0)
-            over = old;
-        else
-            over = _mm_or_si128(Blend15(old, ia, ia, _mm_mullo_epi16(_mm_unpacklo_epi8(c, z), av),
-                                        _mm_mullo_epi16(_mm_unpackhi_epi8(c, z), av)),
-                                Written());
-        Store(dst + i, Select(wm, Select(km, old, over), cw));
+        const __m128i c = Load(src + i);
+        Store(dst + i, RGBStep(Load(dst + i), c, a, ia, av, keyed ? _mm_cmpeq_epi32(c, kv) : z));
     }
     if (i < n)
         ZKT_SoftRenderScalar_RGB(dst + i, src + i, n - i, a, bKey, key);
+}
+
+void ZKT_SoftRenderSSE2_RGB565Over(u32 *dst, const u8 *src, s32 n, u32 a, u32 bKey, u32 key)
+{
+    s32 i = 0;
+    const bool keyed = bKey && !(key >> 24);
+    const __m128i kv = _mm_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
+    const __m128i ia = _mm_set1_epi16((short)(15 - a)), av = _mm_set1_epi16((short)a), z = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128((const __m128i *)(src + 2 * i));
+        const __m128i c0 = From565(_mm_unpacklo_epi16(v, z)), c1 = From565(_mm_unpackhi_epi16(v, z));
+        Store(dst + i, RGBStep(Load(dst + i), c0, a, ia, av, keyed ? _mm_cmpeq_epi32(c0, kv) : z));
+        Store(dst + i + 4, RGBStep(Load(dst + i + 4), c1, a, ia, av, keyed ? _mm_cmpeq_epi32(c1, kv) : z));
+    }
+    if (i < n)
+        ZKT_SoftRenderScalar_RGB565Over(dst + i, src + 2 * i, n - i, a, bKey, key);
 }
 
 void ZKT_SoftRenderSSE2_Pack(u8 *dst, const u32 *src, s32 n)
@@ -343,6 +365,7 @@ const SoftRenderKernels g_softRenderSSE2 = {
     ZKT_SoftRenderSSE2_RGB565Double,
     ZKT_SoftRenderScalar_Widen, // look-ups only
     ZKT_SoftRenderSSE2_RGB,
+    ZKT_SoftRenderSSE2_RGB565Over,
     ZKT_SoftRenderScalar_Gamma, // look-ups only
     ZKT_SoftRenderSSE2_Pack,
     ZKT_SoftRenderSSE2_GammaPack,
