@@ -1,5 +1,7 @@
 // The RGB layer: one source picture scaled to the output, shown through
 // five regions that hide it, blend it or key a colour out of it.
+#include <cstring>
+
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
 #include "lowlevel/desktop/zkt_softrender_stages.h"
 
@@ -21,8 +23,10 @@ struct RGBFrame {
     bool bWiden;      // fewer source columns than output ones: each repeats
     bool bDouble;     // each source column twice
     bool bDirect;     // 16-bit, straight: runs drawn from the source as they are
+    bool bAllWhole;   // every source pixel of the frame lies in video memory
     u32 palette[256]; // blue | green << 8 | red << 16
     s32 srcX[ZKT_MAX_OUT_W];
+    s64 rowIndex[ZKT_MAX_OUT_H]; // index of line y's first source pixel
 };
 
 static RGBFrame s_rgb;
@@ -89,8 +93,30 @@ static void RGBPrepare(RGBFrame &f)
         any = any || g_RGBLayerRegion[r].bEnable;
     if (!any)
         return;
-    for (s32 x = 0; x < f.W; x++)
-        f.srcX[x] = (s32)((s64)x * f.SX / f.W);
+    // x SX / W and y SY / H, stepped: quotient and remainder.
+    for (s64 x = 0, q = 0, r = 0; x < f.W; x++) {
+        f.srcX[x] = (s32)q;
+        q += f.SX / f.W;
+        r += f.SX % f.W;
+        if (r >= f.W) {
+            r -= f.W;
+            q++;
+        }
+    }
+    for (s64 y = 0, q = 0, r = 0; y < f.H; y++) {
+        f.rowIndex[y] = q * f.SX;
+        q += f.SY / f.H;
+        r += f.SY % f.H;
+        if (r >= f.H) {
+            r -= f.H;
+            q++;
+        }
+    }
+    // Indices only grow along lines and columns: the last one is the
+    // largest.
+    const s64 iMax = f.rowIndex[f.H - 1] + f.srcX[f.W - 1];
+    const s64 hiMax = f.depth == 4 ? iMax >> 1 : f.depth == 8 ? iMax : f.depth == 16 ? iMax * 2 + 1 : iMax * 3 + 2;
+    f.bAllWhole = f.base + hiMax < VMSIZE;
     f.bStraight = f.SX == f.W;
     f.bWiden = f.SX < f.W;
     f.bDouble = 2 * f.SX == f.W;
@@ -192,7 +218,7 @@ static void RGBRunsFor(const RGBFrame &f, s32 mask, RGBRunSet &rs)
             }
         }
         if (draw)
-            rs.run[rs.n++] = RGBRun{xa, xb, alpha, mode == 1, false};
+            rs.run[rs.n++] = RGBRun{xa, xb, alpha, mode == 1, f.bAllWhole};
     }
 }
 
@@ -212,7 +238,12 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
         RGBRunsFor(f, mask, s_runSet);
     if (s_runSet.n == 0)
         return;
-    p.rowIndex = ((s64)y * f.SY / f.H) * f.SX;
+    p.rowIndex = f.rowIndex[y];
+    if (f.bAllWhole) {
+        p.n = s_runSet.n;
+        memcpy(p.run, s_runSet.run, sizeof(RGBRun) * p.n);
+        return;
+    }
     for (s32 i = 0; i < s_runSet.n; i++) {
         RGBRun r = s_runSet.run[i];
         // Byte range this run reads; source columns never decrease.
@@ -351,10 +382,15 @@ __attribute__((optimize("tree-vectorize")))
 #endif
 static bool RGBKeyHit565(const u8 *src, u32 key, s32 n)
 {
-    const u32 kv = ((key >> 3) & 0x1F) << 11 | ((key >> 10) & 0x3F) << 5 | ((key >> 19) & 0x1F);
-    u32 hit = 0;
-    for (s32 i = 0; i < n; i++)
-        hit |= (u32)(src[2 * i] | src[2 * i + 1] << 8) == kv;
+    const u8 k[2] = {(u8)(((key >> 10) & 0x3F) << 5 | ((key >> 19) & 0x1F)),
+                     (u8)(((key >> 3) & 0x1F) << 3 | ((key >> 10) & 0x3F) >> 3)};
+    u16 kv, v;
+    memcpy(&kv, k, 2);
+    u16 hit = 0;
+    for (s32 i = 0; i < n; i++) {
+        memcpy(&v, src + 2 * i, 2);
+        hit |= v == kv;
+    }
     return hit != 0;
 }
 
