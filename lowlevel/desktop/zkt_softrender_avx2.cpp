@@ -458,13 +458,41 @@ inline __m256i FactorTable(const s32 *ab, int shift)
 // split off their multiples of 256: 298y + 517d is 256 (y + 2d) + 42y +
 // 5d, and the remainders stay within 16 bits.
 //
-// Every constant lives in the rule, which the span hides from the
-// compiler: known factors it would turn into shifts and adds, and known
+// The span reads its constants through a pointer the compiler cannot see
+// through: known factors it would turn into shifts and adds, and known
 // words it would rebuild inside the loop, both costing more than the one
-// multiply or memory operand they replace.
+// multiply or memory operand they replace. Plain words, so that nothing
+// runs before a processor without AVX2 is turned away.
+enum {
+    CK_SPLIT, CK_LO8, CK_128, CK_129, CK_112, CK_16, CK_YLO, CK_YHI, CK_DLO, CK_DHI,
+    CK_42, CK_5, CK_M100, CK_48, CK_153, CK_QU, CK_QW, CK_Q4, CK_COUNT
+};
+
+struct ColourConsts {
+    alignas(32) u16 w[CK_COUNT][16];
+};
+
+constexpr ColourConsts MakeColourConsts()
+{
+    // Per four pixels: their lumas as words, then their (Cb, Cr) words
+    // (byte indices in pairs; 0xFF gives a zero byte).
+    const u16 split[8] = {0xFF00, 0xFF04, 0xFF08, 0xFF0C, 0x0201, 0x0605, 0x0A09, 0x0E0D};
+    const u16 v[CK_COUNT] = {0,   0xFF,        128, 129, 112,           16,     (u16)-16, 239,    (u16)-128,
+                             127, 42,          5,   (u16)-100,          48,     153,      0x0101, 0x0303, 0x0400};
+    ColourConsts c{};
+    for (int k = 0; k < CK_COUNT; k++)
+        for (int i = 0; i < 16; i++)
+            c.w[k][i] = k == CK_SPLIT ? split[i % 8] : v[k];
+    return c;
+}
+
+constexpr ColourConsts s_colourConsts = MakeColourConsts();
+
+// The settings' words, made per span; the constants by reference.
 struct ColourRule {
     __m256i bgv, bri, con, cbA, cbB, crA, crB;
-    __m256i split, lo8, k128, k129, k112, k16, yLo, yHi, dLo, dHi, k42, k5, km100, k48, k153, qu, qw, q4;
+    const ColourConsts *k;
+    __m256i K(int i) const { return _mm256_load_si256((const __m256i *)k->w[i]); }
 };
 
 // UNIFORM: the matrix is the same in all four quadrants, so no factor
@@ -486,26 +514,8 @@ inline void ColourSetUp(ColourRule &c, const PxColour &t)
     c.cbB = Factor<UNIFORM>(t.cbAB, 16);
     c.crA = Factor<UNIFORM>(t.crAB, 0);
     c.crB = Factor<UNIFORM>(t.crAB, 16);
-    // Per four pixels: their lumas as words, then their (Cb, Cr) words.
-    c.split = _mm256_setr_epi8(0, -1, 4, -1, 8, -1, 12, -1, 1, 2, 5, 6, 9, 10, 13, 14, 0, -1, 4, -1, 8, -1, 12, -1,
-                               1, 2, 5, 6, 9, 10, 13, 14);
-    c.lo8 = _mm256_set1_epi16(0xFF);
-    c.k128 = _mm256_set1_epi16(128);
-    c.k129 = _mm256_set1_epi16(129);
-    c.k112 = _mm256_set1_epi16(112);
-    c.k16 = _mm256_set1_epi16(16);
-    c.yLo = _mm256_set1_epi16(-16);
-    c.yHi = _mm256_set1_epi16(239);
-    c.dLo = _mm256_set1_epi16(-128);
-    c.dHi = _mm256_set1_epi16(127);
-    c.k42 = _mm256_set1_epi16(42);
-    c.k5 = _mm256_set1_epi16(5);
-    c.km100 = _mm256_set1_epi16(-100);
-    c.k48 = _mm256_set1_epi16(48);
-    c.k153 = _mm256_set1_epi16(153);
-    c.qu = _mm256_set1_epi16(0x0101);
-    c.qw = _mm256_set1_epi16(0x0303);
-    c.q4 = _mm256_set1_epi16(0x0400);
+    c.k = &s_colourConsts;
+    __asm__("" : "+r"(c.k));
 }
 
 inline __m256i Clamp16(__m256i x, __m256i lo, __m256i hi)
@@ -520,26 +530,26 @@ __attribute__((always_inline)) inline void ColourStep(const ColourRule &c, __m25
 {
     // Words in the order the packs below keep: per 128-bit lane, four
     // pixels of v0 then four of v1.
-    const __m256i s0 = _mm256_shuffle_epi8(v0, c.split), s1 = _mm256_shuffle_epi8(v1, c.split);
+    const __m256i s0 = _mm256_shuffle_epi8(v0, c.K(CK_SPLIT)), s1 = _mm256_shuffle_epi8(v1, c.K(CK_SPLIT));
     const __m256i yw = _mm256_unpacklo_epi64(s0, s1), cw = _mm256_unpackhi_epi64(s0, s1);
-    const __m256i u = _mm256_sub_epi16(_mm256_and_si256(cw, c.lo8), c.k128);
-    const __m256i w = _mm256_sub_epi16(_mm256_srli_epi16(cw, 8), c.k128);
+    const __m256i u = _mm256_sub_epi16(_mm256_and_si256(cw, c.K(CK_LO8)), c.K(CK_128));
+    const __m256i w = _mm256_sub_epi16(_mm256_srli_epi16(cw, 8), c.K(CK_128));
     // Y' - 16 = clamp((Y + brightness - 128) (contrast + 8) / 8 + 128) - 16.
     __m256i y;
     if (PLAIN) {
-        y = _mm256_sub_epi16(yw, c.k16);
+        y = _mm256_sub_epi16(yw, c.K(CK_16));
     } else {
         const __m256i ty = _mm256_add_epi16(yw, c.bri);
         const __m256i q =
-            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), c.k129), c.con), 3);
-        y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), c.k112), c.yLo, c.yHi);
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), c.K(CK_129)), c.con), 3);
+        y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), c.K(CK_112)), c.K(CK_YLO), c.K(CK_YHI));
     }
     __m256i fcbA = c.cbA, fcbB = c.cbB, fcrA = c.crA, fcrB = c.crB;
     if (!UNIFORM) {
         // Quadrant k = 0..3 from the signs of u and w picks the factors.
         const __m256i mu = _mm256_srai_epi16(u, 15), mw = _mm256_srai_epi16(w, 15);
-        const __m256i k =
-            _mm256_xor_si256(_mm256_xor_si256(_mm256_and_si256(mu, c.qu), _mm256_and_si256(mw, c.qw)), c.q4);
+        const __m256i k = _mm256_xor_si256(
+            _mm256_xor_si256(_mm256_and_si256(mu, c.K(CK_QU)), _mm256_and_si256(mw, c.K(CK_QW))), c.K(CK_Q4));
         fcbA = _mm256_shuffle_epi8(fcbA, k);
         fcbB = _mm256_shuffle_epi8(fcbB, k);
         fcrA = _mm256_shuffle_epi8(fcrA, k);
@@ -547,20 +557,18 @@ __attribute__((always_inline)) inline void ColourStep(const ColourRule &c, __m25
     }
     const __m256i d0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, fcbA), _mm256_mullo_epi16(w, fcbB));
     const __m256i e0 = _mm256_adds_epi16(_mm256_mullo_epi16(u, fcrA), _mm256_mullo_epi16(w, fcrB));
-    const __m256i d = Clamp16(Div64(d0), c.dLo, c.dHi), e = Clamp16(Div64(e0), c.dLo, c.dHi);
-    const __m256i y42 = _mm256_mullo_epi16(y, c.k42);
+    const __m256i d = Clamp16(Div64(d0), c.K(CK_DLO), c.K(CK_DHI)), e = Clamp16(Div64(e0), c.K(CK_DLO), c.K(CK_DHI));
+    const __m256i y42 = _mm256_mullo_epi16(y, c.K(CK_42));
     // Blue 298y + 517d, green 298y - 100d - 208e, red 298y + 409e, / 256.
     const __m256i b = _mm256_add_epi16(_mm256_add_epi16(y, _mm256_add_epi16(d, d)),
-                                       _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(d, c.k5)), 8));
-    const __m256i g = _mm256_add_epi16(
-        _mm256_sub_epi16(y, e),
-        _mm256_srai_epi16(
-            _mm256_add_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(d, c.km100)), _mm256_mullo_epi16(e, c.k48)), 8));
+                                       _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(d, c.K(CK_5))), 8));
+    const __m256i gl = _mm256_add_epi16(_mm256_mullo_epi16(d, c.K(CK_M100)), _mm256_mullo_epi16(e, c.K(CK_48)));
+    const __m256i g = _mm256_add_epi16(_mm256_sub_epi16(y, e), _mm256_srai_epi16(_mm256_add_epi16(y42, gl), 8));
     const __m256i r = _mm256_add_epi16(_mm256_add_epi16(y, e),
-                                       _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(e, c.k153)), 8));
+                                       _mm256_srai_epi16(_mm256_add_epi16(y42, _mm256_mullo_epi16(e, c.K(CK_153))), 8));
     // The saturating packs clamp to 0..255; the unpacks put blue, green,
     // red and the flag back in pixel order, v0's then v1's.
-    const __m256i br = _mm256_packus_epi16(b, r), gf = _mm256_packus_epi16(g, c.lo8);
+    const __m256i br = _mm256_packus_epi16(b, r), gf = _mm256_packus_epi16(g, c.K(CK_LO8));
     const __m256i bg = _mm256_unpacklo_epi8(br, gf), rf = _mm256_unpackhi_epi8(br, gf);
     o0 = _mm256_unpacklo_epi16(bg, rf);
     o1 = _mm256_unpackhi_epi16(bg, rf);
@@ -581,7 +589,6 @@ void ColourSpan(u32 *p, s32 n, const PxColour &t)
 {
     ColourRule c;
     ColourSetUp<UNIFORM>(c, t);
-    __asm__("" : "+m"(c));
     // The last sixteen pixels end the span, worked out before any store
     // from the pixels as they were, as in Ink.
     __m256i t0 = c.bgv, t1 = c.bgv;
