@@ -451,9 +451,9 @@ inline __m256i FactorTable(const s32 *ab, int shift)
 // The conversion computed rather than looked up, sixteen pixels a step:
 // the numbers the tables hold, from the same integer steps, so the result
 // is the same to the bit and no 512 KiB table walks through the cache.
-// Everything fits 16-bit lanes: |Y + brightness - 128| above 129
-// saturates anyway, so clamped there the contrast product stays below
-// 2^16; each matrix product is at most 2^14 and their sum only reaches
+// Everything fits 16-bit lanes: 64 (Y + brightness - 128) does, and its
+// magnitude times 128 (contrast + 8) over 2^16 (one high-half multiply)
+// is |Y + brightness - 128| (contrast + 8) / 8; each matrix product is at most 2^14 and their sum only reaches
 // 2^15 where the result saturates (the adds saturate too). The final sums
 // split off their multiples of 256: 298y + 517d is 256 (y + 2d) + 42y +
 // 5d, and the remainders stay within 16 bits.
@@ -464,7 +464,7 @@ inline __m256i FactorTable(const s32 *ab, int shift)
 // multiply or memory operand they replace. Plain words, so that nothing
 // runs before a processor without AVX2 is turned away.
 enum {
-    CK_SPLIT, CK_LO8, CK_128, CK_129, CK_112, CK_16, CK_YLO, CK_YHI, CK_DLO, CK_DHI,
+    CK_SPLIT, CK_LO8, CK_128, CK_112, CK_16, CK_YLO, CK_YHI, CK_DLO, CK_DHI,
     CK_42, CK_5, CK_M100, CK_48, CK_153, CK_QU, CK_QW, CK_Q4, CK_COUNT
 };
 
@@ -477,8 +477,8 @@ constexpr ColourConsts MakeColourConsts()
     // Per four pixels: their lumas as words, then their (Cb, Cr) words
     // (byte indices in pairs; 0xFF gives a zero byte).
     const u16 split[8] = {0xFF00, 0xFF04, 0xFF08, 0xFF0C, 0x0201, 0x0605, 0x0A09, 0x0E0D};
-    const u16 v[CK_COUNT] = {0,   0xFF,        128, 129, 112,           16,     (u16)-16, 239,    (u16)-128,
-                             127, 42,          5,   (u16)-100,          48,     153,      0x0101, 0x0303, 0x0400};
+    const u16 v[CK_COUNT] = {0,  0xFF, 128, 112, 16, (u16)-16, 239, (u16)-128, 127, 42, 5, (u16)-100, 48, 153,
+                             0x0101, 0x0303, 0x0400};
     ColourConsts c{};
     for (int k = 0; k < CK_COUNT; k++)
         for (int i = 0; i < 16; i++)
@@ -508,8 +508,9 @@ template <bool UNIFORM>
 inline void ColourSetUp(ColourRule &c, const PxColour &t)
 {
     c.bgv = _mm256_set1_epi32((int)t.bg);
-    c.bri = _mm256_set1_epi16((short)(t.brightness - 128));
-    c.con = _mm256_set1_epi16((short)(t.contrast + 8));
+    // Brightness -128 to 127, contrast 0 to 255.
+    c.bri = _mm256_set1_epi16((short)((t.brightness - 128) * 64));
+    c.con = _mm256_set1_epi16((short)((t.contrast + 8) << 7));
     c.cbA = Factor<UNIFORM>(t.cbAB, 0);
     c.cbB = Factor<UNIFORM>(t.cbAB, 16);
     c.crA = Factor<UNIFORM>(t.crAB, 0);
@@ -539,9 +540,8 @@ __attribute__((always_inline)) inline void ColourStep(const ColourRule &c, __m25
     if (PLAIN) {
         y = _mm256_sub_epi16(yw, c.K(CK_16));
     } else {
-        const __m256i ty = _mm256_add_epi16(yw, c.bri);
-        const __m256i q =
-            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_min_epi16(_mm256_abs_epi16(ty), c.K(CK_129)), c.con), 3);
+        const __m256i ty = _mm256_add_epi16(_mm256_slli_epi16(yw, 6), c.bri);
+        const __m256i q = _mm256_mulhi_epu16(_mm256_abs_epi16(ty), c.con);
         y = Clamp16(_mm256_add_epi16(_mm256_sign_epi16(q, ty), c.K(CK_112)), c.K(CK_YLO), c.K(CK_YHI));
     }
     __m256i fcbA = c.cbA, fcbB = c.cbB, fcrA = c.crA, fcrB = c.crB;
