@@ -27,6 +27,7 @@ struct RGBFrame {
     u32 palette[256]; // blue | green << 8 | red << 16
     s32 srcX[ZKT_MAX_OUT_W];
     s64 rowIndex[ZKT_MAX_OUT_H]; // index of line y's first source pixel
+    u8 regions[ZKT_MAX_OUT_H];   // bit r: line y lies in region r + 1 (1 to 4)
 };
 
 static RGBFrame s_rgb;
@@ -42,7 +43,8 @@ struct RGBRun {
 struct RGBLinePlan {
     s32 y, n;
     s64 rowIndex;
-    RGBRun run[ZKT_RGB_MAX_RUNS];
+    const RGBRun *run; // own or the line's run set's
+    RGBRun own[ZKT_RGB_MAX_RUNS];
 };
 
 static RGBLinePlan s_plan;
@@ -114,6 +116,14 @@ static void RGBPrepare(RGBFrame &f)
     }
     // Indices only grow along lines and columns: the last one is the
     // largest.
+    memset(f.regions, 0, (size_t)f.H);
+    for (s32 r = 0; r < 4; r++) {
+        const RGBLayerRegion &rg = g_RGBLayerRegion[r];
+        const s32 sy = f.tv ? 2 * rg.usStartY : rg.usStartY;
+        const s32 ey = f.tv ? 2 * rg.usEndY : rg.usEndY;
+        for (s32 y = sy; rg.bEnable && y <= ey && y < f.H; y++)
+            f.regions[y] |= (u8)(1 << r);
+    }
     const s64 iMax = f.rowIndex[f.H - 1] + f.srcX[f.W - 1];
     const s64 hiMax = f.depth == 4 ? iMax >> 1 : f.depth == 8 ? iMax : f.depth == 16 ? iMax * 2 + 1 : iMax * 3 + 2;
     f.bAllWhole = f.base + hiMax < VMSIZE;
@@ -226,14 +236,8 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
 {
     p.y = y;
     p.n = 0;
-    s32 mask = 0;
-    for (s32 r = 0; r < 4; r++) {
-        const RGBLayerRegion &rg = g_RGBLayerRegion[r];
-        const s32 sy = f.tv ? 2 * rg.usStartY : rg.usStartY;
-        const s32 ey = f.tv ? 2 * rg.usEndY : rg.usEndY;
-        if (rg.bEnable && sy <= y && y <= ey)
-            mask |= 1 << r;
-    }
+    p.run = p.own;
+    const s32 mask = f.regions[y];
     if (mask != s_runSet.mask)
         RGBRunsFor(f, mask, s_runSet);
     if (s_runSet.n == 0)
@@ -241,7 +245,7 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
     p.rowIndex = f.rowIndex[y];
     if (f.bAllWhole) {
         p.n = s_runSet.n;
-        memcpy(p.run, s_runSet.run, sizeof(RGBRun) * p.n);
+        p.run = s_runSet.run;
         return;
     }
     for (s32 i = 0; i < s_runSet.n; i++) {
@@ -258,7 +262,7 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
         if (f.base + hi < 0 || f.base + lo >= VMSIZE)
             continue;
         r.bWhole = f.base + lo >= 0 && f.base + hi < VMSIZE;
-        p.run[p.n++] = r;
+        p.own[p.n++] = r;
     }
 }
 
