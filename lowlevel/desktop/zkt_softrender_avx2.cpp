@@ -307,15 +307,17 @@ void Palette8(u32 *dst, const u8 *src, s32 n, const PxPalette &t)
 // An unwritten pixel is replaced, which is the colour blended over
 // itself: that gives the colour and the written flag exactly, so the
 // blend needs no masking after it. A keyed colour leaves written pixels.
-template <bool KEYED>
-__attribute__((always_inline)) inline __m256i RGBStep(__m256i old, __m256i c, u32 a, __m256i w, __m256i kv)
+// A: the opacity when 0 or 15, any other value for the rest (their
+// weights in w).
+template <bool KEYED, u32 A>
+__attribute__((always_inline)) inline __m256i RGBStep(__m256i old, __m256i c, __m256i w, __m256i kv)
 {
     const __m256i cw = _mm256_or_si256(c, Written());
     const __m256i o = IfWritten(old, old, cw);
     __m256i over = o;
-    if (a == 15) {
+    if (A == 15) {
         over = cw;
-    } else if (a) {
+    } else if (A) {
         const __m256i k = _mm256_set1_epi16(4370);
         const __m256i lo = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(o, cw), w), k);
         const __m256i hi = _mm256_mulhi_epu16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(o, cw), w), k);
@@ -324,19 +326,40 @@ __attribute__((always_inline)) inline __m256i RGBStep(__m256i old, __m256i c, u3
     return KEYED ? Select(_mm256_cmpeq_epi32(c, kv), o, over) : over;
 }
 
-template <bool KEYED>
-void RGBSpan(u32 *dst, const u32 *src, s32 n, u32 a, __m256i kv)
+template <bool KEYED, u32 A>
+void RGBSpan(u32 *dst, const u32 *src, s32 n, __m256i w, __m256i kv)
 {
-    // Byte pairs (old, new) times (15 - a, a) in one multiply-add.
-    const __m256i w = _mm256_set1_epi16((short)((15 - a) | a << 8));
     // The last eight pixels end the span, worked out first, as in Ink.
-    const __m256i tail = RGBStep<KEYED>(Load(dst + n - 8), Load(src + n - 8), a, w, kv);
+    const __m256i tail = RGBStep<KEYED, A>(Load(dst + n - 8), Load(src + n - 8), w, kv);
     s32 i = 0;
     for (; i + 8 <= n; i += 8)
-        Store(dst + i, RGBStep<KEYED>(Load(dst + i), Load(src + i), a, w, kv));
+        Store(dst + i, RGBStep<KEYED, A>(Load(dst + i), Load(src + i), w, kv));
     if (i < n)
         Store(dst + n - 8, tail);
 }
+
+// A span kernel for each key use and opacity kind, picked once per span.
+// Byte pairs (old, new) times (15 - a, a) in one multiply-add.
+template <template <bool, u32> class SPAN, typename SRC>
+inline void RGBPick(u32 *dst, SRC src, s32 n, u32 a, u32 bKey, u32 key)
+{
+    const __m256i w = _mm256_set1_epi16((short)((15 - a) | a << 8));
+    // A key with bits above 23 never matches.
+    const __m256i kv = _mm256_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
+    if (bKey && !(key >> 24))
+        a == 15 ? SPAN<true, 15>::Run(dst, src, n, w, kv)
+        : a     ? SPAN<true, 1>::Run(dst, src, n, w, kv)
+                : SPAN<true, 0>::Run(dst, src, n, w, kv);
+    else
+        a == 15 ? SPAN<false, 15>::Run(dst, src, n, w, kv)
+        : a     ? SPAN<false, 1>::Run(dst, src, n, w, kv)
+                : SPAN<false, 0>::Run(dst, src, n, w, kv);
+}
+
+template <bool KEYED, u32 A>
+struct RGBColours {
+    static void Run(u32 *dst, const u32 *src, s32 n, __m256i w, __m256i kv) { RGBSpan<KEYED, A>(dst, src, n, w, kv); }
+};
 
 void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
 {
@@ -344,12 +367,7 @@ void RGB(u32 *dst, const u32 *src, s32 n, u32 a, u32 bKey, u32 key)
         ZKT_SoftRenderSSE2_RGB(dst, src, n, a, bKey, key);
         return;
     }
-    // A key with bits above 23 never matches.
-    const __m256i kv = _mm256_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
-    if (bKey && !(key >> 24))
-        RGBSpan<true>(dst, src, n, a, kv);
-    else
-        RGBSpan<false>(dst, src, n, a, kv);
+    RGBPick<RGBColours>(dst, src, n, a, bKey, key);
 }
 
 // Sixteen RGB565 values as colours, pixels 0-7 in c0 and 8-15 in c1: in
@@ -365,26 +383,27 @@ inline void From565x16(const u8 *src, __m256i &c0, __m256i &c1)
     c1 = _mm256_unpackhi_epi16(bg, r);
 }
 
-template <bool KEYED>
-void RGB565Span(u32 *dst, const u8 *src, s32 n, u32 a, __m256i kv)
-{
-    const __m256i w = _mm256_set1_epi16((short)((15 - a) | a << 8));
-    // The last sixteen pixels end the span, worked out first, as in Ink.
-    __m256i c0, c1;
-    From565x16(src + 2 * (n - 16), c0, c1);
-    const __m256i t0 = RGBStep<KEYED>(Load(dst + n - 16), c0, a, w, kv);
-    const __m256i t1 = RGBStep<KEYED>(Load(dst + n - 8), c1, a, w, kv);
-    s32 i = 0;
-    for (; i + 16 <= n; i += 16) {
-        From565x16(src + 2 * i, c0, c1);
-        Store(dst + i, RGBStep<KEYED>(Load(dst + i), c0, a, w, kv));
-        Store(dst + i + 8, RGBStep<KEYED>(Load(dst + i + 8), c1, a, w, kv));
+template <bool KEYED, u32 A>
+struct RGB565Span {
+    static void Run(u32 *dst, const u8 *src, s32 n, __m256i w, __m256i kv)
+    {
+        // The last sixteen pixels end the span, worked out first, as in Ink.
+        __m256i c0, c1;
+        From565x16(src + 2 * (n - 16), c0, c1);
+        const __m256i t0 = RGBStep<KEYED, A>(Load(dst + n - 16), c0, w, kv);
+        const __m256i t1 = RGBStep<KEYED, A>(Load(dst + n - 8), c1, w, kv);
+        s32 i = 0;
+        for (; i + 16 <= n; i += 16) {
+            From565x16(src + 2 * i, c0, c1);
+            Store(dst + i, RGBStep<KEYED, A>(Load(dst + i), c0, w, kv));
+            Store(dst + i + 8, RGBStep<KEYED, A>(Load(dst + i + 8), c1, w, kv));
+        }
+        if (i < n) {
+            Store(dst + n - 16, t0);
+            Store(dst + n - 8, t1);
+        }
     }
-    if (i < n) {
-        Store(dst + n - 16, t0);
-        Store(dst + n - 8, t1);
-    }
-}
+};
 
 void RGB565Over(u32 *dst, const u8 *src, s32 n, u32 a, u32 bKey, u32 key)
 {
@@ -392,11 +411,7 @@ void RGB565Over(u32 *dst, const u8 *src, s32 n, u32 a, u32 bKey, u32 key)
         ZKT_SoftRenderSSE2_RGB565Over(dst, src, n, a, bKey, key);
         return;
     }
-    const __m256i kv = _mm256_set1_epi32((int)(((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF)));
-    if (bKey && !(key >> 24))
-        RGB565Span<true>(dst, src, n, a, kv);
-    else
-        RGB565Span<false>(dst, src, n, a, kv);
+    RGBPick<RGB565Span>(dst, src, n, a, bKey, key);
 }
 
 // Sixteenths of 240 blend as fifteenths: (o x 16(15 - t) + k x 16t) / 240
