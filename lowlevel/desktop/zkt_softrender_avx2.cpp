@@ -226,9 +226,12 @@ __attribute__((always_inline)) inline void InkSpan(u32 *dst, s32 n, const PxInk 
     const __m256i wv = _mm256_castps_si256(_mm256_broadcast_ss((const float *)&k.w));
     const __m256i head = InkStep(Load(dst), cv, wv), tail = InkStep(Load(dst + n - 8), cv, wv);
     Store(dst, head);
-    if (n > 16)
-        for (i = 8; i + 8 < n; i += 8)
+    if (n > 16) {
+        // Runs of up to 24 pixels without a loop as well.
+        Store(dst + 8, InkStep(Load(dst + 8), cv, wv));
+        for (i = 16; i + 8 < n; i += 8)
             Store(dst + i, InkStep(Load(dst + i), cv, wv));
+    }
     Store(dst + n - 8, tail);
 }
 

@@ -168,23 +168,25 @@ inline bool PxOSDRunLineDraw(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 vi
     u32 value = s.value;
     const s32 lastVis = last < visEnd ? last : visEnd;
     for (s32 x = first; x <= last;) {
-        // Most runs start and end inside the line's visible part.
-        if (left == 0 && pos + 1 < size) {
-            const u32 b = vm[pos];
-            const bool bRun = b > 191;
-            const u32 v = bRun ? vm[pos + 1] : b;
-            const s32 n = bRun ? (s32)(b & 63) : 1;
-            if (n && x + n - 1 <= lastVis) {
+        // Most runs start and end inside the line's visible part: one after
+        // the other while they do.
+        if (left == 0) {
+            while (x <= lastVis && pos + 1 < size) {
+                const u32 b = vm[pos];
+                const bool bRun = b > 191;
+                const u32 v = bRun ? vm[pos + 1] : b;
+                const s32 n = bRun ? (s32)(b & 63) : 1;
+                if (!n || x + n - 1 > lastVis)
+                    break;
                 pos += bRun ? 2 : 1;
                 value = v;
                 const PxInk &k = t.ink[v];
                 if (k.colour >> 24)
                     ink(row + x, n, k);
                 x += n;
-                continue;
             }
-        }
-        if (left == 0) {
+            if (x > last)
+                break;
             if (pos >= size || (vm[pos] > 191 && pos + 1 >= size))
                 return false;
             const u32 b = vm[pos++];
