@@ -378,9 +378,12 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             }
             for (u8 &v : src)
                 v = (u8)r.Next();
+            // Sometimes every pixel written, as under a full-picture YUV
+            // plane, which the vector kernels take shorter ways over.
+            const bool bAllWritten = r.Chance(4);
             for (s32 i = 0; i < MAXN; i++) {
                 // Written or not, in runs, as layers leave them.
-                a[i] = (r.Next() & ZKT_PX_RGB) | (r.Chance(3) ? 0 : ZKT_PX_WRITTEN);
+                a[i] = (r.Next() & ZKT_PX_RGB) | (r.Chance(3) && !bAllWritten ? 0 : ZKT_PX_WRITTEN);
                 colours[i] = r.Chance(4) ? 0xF8FCF8 : r.Next() & ZKT_PX_RGB;
                 offC[i] = 4 * (s32)r.Below(MAXN - 1) + 1;
                 offY[i] = offC[i] - 1 + 2 * (s32)r.Below(2);
@@ -414,6 +417,13 @@ TEST(CompositorKernels, EveryPathMatchesThePlainKernels)
             const int64_t at = r.Chance(4) ? ZKT_VIDEO_MEM_SIZE - 1 - r.Below(40) : 0x100000;
             for (int64_t i = at; i < std::min(at + 64, (int64_t)ZKT_VIDEO_MEM_SIZE); i++)
                 vm[i] = (u8)(r.Chance(8) ? r.Next() : r.Below(4) << 6 | r.Below(64) >> (2 * r.Below(4)));
+            // Or, for the OSD line, runs of a value each, mostly short, one
+            // after the other.
+            if (r.Chance(3))
+                for (int64_t i = at; i + 1 < std::min(at + 64, (int64_t)ZKT_VIDEO_MEM_SIZE); i += 2) {
+                    vm[i] = (u8)(0xC0 | (r.Chance(8) ? r.Below(64) : 1 + r.Below(24)));
+                    vm[i + 1] = (u8)r.Next();
+                }
             spu.vm = vm;
             spu.first = (s32)r.Below(8);
             spu.last = r.Chance(4) ? (s32)r.Below(0x10000) : spu.first + (s32)r.Below(MAXN);

@@ -113,6 +113,17 @@ TEST(CompositorOSD, RunLengthAndPackedPixels)
     EXPECT_EQ(Y0(19, 1), 3u);
     EXPECT_EQ(Flag(20, 0), 0);
     EXPECT_EQ(Flag(10, 2), 0);
+    // Runs of seven over lines ten wide: most end on a later line than
+    // they start, where they go on from its first column.
+    OSDArea(OSD, 0xFFFFFFFF, 0, 0, 9, 7, 8, 1);
+    for (u32 i = 0; i < 10; i++) {
+        VM(OSD + 12)[2 * i] = 0xC7;
+        VM(OSD + 12)[2 * i + 1] = (u8)(20 + i);
+    }
+    BeginFrame();
+    DrawOSD();
+    for (s32 p = 0; p < 70; p++)
+        ASSERT_EQ(Y0(p % 10, p / 10), 20u + p / 7) << "pixel " << p;
 
     // 2 bits, 4x1: all four values from one byte, first in bits 0-1.
     OSDArea(OSD, 0xFFFFFFFF, 0, 0, 3, 1, 2, 0);
