@@ -16,6 +16,8 @@ typedef int64_t s64;
 
 u8 g_ucSoftRenderPicture[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H * 3];
 alignas(64) u32 g_ulSoftRenderWork[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
+const ZKT_SoftRenderCoverMap *g_pSoftRenderCover = nullptr;
+bool g_bSoftRenderSkipCover = true;
 
 void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH)
 {
@@ -32,15 +34,31 @@ void ZKT_LowLevelAPI_SoftRender_Compose(u8 *pCopy, s32 copyPitch)
     // The viewer's layer views; the model's own enable flags stay as set.
     const u32 hidden = g_ulViewHiddenLayers;
     const SoftRenderKernels &K = ZKT_SoftRenderKernels();
+    // The RGB layer's cover first, so that nothing beneath it is drawn
+    // only to be replaced.
+    const bool bRGB = ZKT_SoftRenderRGBPrepare() && !(hidden & ZKT_VIEW_RGB);
+    static ZKT_SoftRenderCoverMap s_cover;
+    bool bCover = false;
+    if (bRGB && g_bSoftRenderSkipCover)
+        for (s32 y = 0; y < H; y++)
+            bCover |= (s_cover.n[y] = ZKT_SoftRenderRGBPlanLine(y, s_cover.x[y], K)) != 0;
+    g_pSoftRenderCover = bCover ? &s_cover : nullptr;
     // Every pixel starts as the background, unwritten. Only the flags
     // matter: no layer reads an unwritten pixel's colour (they replace it),
     // and the colour pass gives every pixel still unwritten the converted
     // background.
     // Lines that a YUV region draws whole need no clearing.
     ZKT_SoftRenderYUVPrepare(hidden);
-    for (s32 y = 0; y < H; y++)
-        if (!ZKT_SoftRenderYUVCoversLine(y, W))
-            K.fill(g_ulSoftRenderWork + (s64)y * W, W, 0);
+    for (s32 y = 0; y < H; y++) {
+        if (ZKT_SoftRenderYUVCoversLine(y, W))
+            continue;
+        u32 *row = g_ulSoftRenderWork + (s64)y * W;
+        const s32 *cx = nullptr;
+        if (const s32 n = ZKT_SoftRenderCoverOf(y, &cx))
+            ZKT_SoftRenderUncovered(cx, n, 0, W, [&](s32 a, s32 b) { K.fill(row + a, b - a, 0); });
+        else
+            K.fill(row, W, 0);
+    }
     ZKT_SoftRenderYUVDraw();
     if (g_bSPUonTopOfOSDLayer) {
         if (g_bOSDLayerEnable && !(hidden & ZKT_VIEW_OSD))
@@ -53,12 +71,12 @@ void ZKT_LowLevelAPI_SoftRender_Compose(u8 *pCopy, s32 copyPitch)
         if (g_bOSDLayerEnable && !(hidden & ZKT_VIEW_OSD))
             ZKT_LowLevelAPI_SoftRender_OSD_Layer();
     }
+    g_pSoftRenderCover = nullptr;
 
     // From the colour pass on every stage works line by line, so each line
     // goes through colour, RGB, cursor, gamma and packing while in cache.
     static PxColour s_colour;
     ZKT_SoftRenderColourPrepare(s_colour);
-    const bool bRGB = ZKT_SoftRenderRGBPrepare() && !(hidden & ZKT_VIEW_RGB);
     ZKT_SoftRenderCursor cur;
     const bool bCursor = g_cursorLayer.bEnable && !(hidden & ZKT_VIEW_CURSOR) && ZKT_SoftRenderCursorPrepare(cur);
     // A table that changes nothing is skipped.

@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
-#include "lowlevel/desktop/zkt_softrender_px.h"
+#include "lowlevel/desktop/zkt_softrender_lines.h"
+#include "lowlevel/desktop/zkt_softrender_stages.h"
 
 typedef int64_t s64;
 
@@ -82,19 +83,33 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
                 n = avail > 0 ? (s32)(avail / bpp) : 0;
                 cut = true;
             }
-            u32 *dst = rowPix + firstCol;
-            if (bpp == 8) {
-                if (n > 0)
-                    K.palette8(dst, vm + (bit >> 3), n, t);
-            } else {
-                for (s32 i = 0; i < n; i++, bit += bpp)
-                    OSDPut(dst + i, t, (vm[bit >> 3] >> (bit & 7)) & mask);
-            }
+            const s32 *cx = nullptr;
+            const s32 nCover = ZKT_SoftRenderCoverOf(oy, &cx);
+            ZKT_SoftRenderUncovered(cx, nCover, firstCol, firstCol + n, [&](s32 xa, s32 xb) {
+                if (bpp == 8) {
+                    K.palette8(rowPix + xa, vm + (bit >> 3) + (xa - firstCol), xb - xa, t);
+                    return;
+                }
+                for (s64 x = xa, b = bit + (s64)(xa - firstCol) * bpp; x < xb; x++, b += bpp)
+                    OSDPut(rowPix + x, t, (vm[b >> 3] >> (b & 7)) & mask);
+            });
             if (cut)
                 return; // the data run off the end of video memory
             continue;
         }
-        if (!K.osdRunLine(rowPix, runs, firstCol, lastCol, visEnd, t))
+        const s32 *cx = nullptr;
+        if (const s32 nCover = ZKT_SoftRenderCoverOf(oy, &cx)) {
+            // The runs drawn but for the covered columns; the stream moves
+            // on as always.
+            auto ink = [&](u32 *dst, s32 len, const PxInk &k) {
+                const s32 x = (s32)(dst - rowPix);
+                ZKT_SoftRenderUncovered(cx, nCover, x, x + len, [&](s32 xa, s32 xb) {
+                    K.ink(rowPix + xa, xb - xa, k.colour, PxInkAlpha(k));
+                });
+            };
+            if (!PxOSDRunLineDraw(rowPix, runs, firstCol, lastCol, visEnd, t, ink))
+                return;
+        } else if (!K.osdRunLine(rowPix, runs, firstCol, lastCol, visEnd, t))
             return; // the data run off the end of video memory
     }
 }

@@ -32,4 +32,44 @@ constexpr s32 ZKT_RGB_MAX_RUNS = 9;
 s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K);
 void ZKT_SoftRenderRGBDrawLine(const SoftRenderKernels &K);
 
+// Those ranges for every line, worked out before the layers beneath draw:
+// while a frame draws them, they leave these columns alone (the RGB layer
+// replaces them anyway, flag byte included). Outside a frame, or with
+// g_bSoftRenderSkipCover off (the tests' way of checking that it changes
+// nothing), no line has any.
+struct ZKT_SoftRenderCoverMap {
+    s32 n[ZKT_MAX_OUT_H];
+    s32 x[ZKT_MAX_OUT_H][2 * ZKT_RGB_MAX_RUNS];
+};
+extern const ZKT_SoftRenderCoverMap *g_pSoftRenderCover;
+extern bool g_bSoftRenderSkipCover;
+
+// Line y's ranges: their number, *pX set to them when there are any.
+static inline s32 ZKT_SoftRenderCoverOf(s32 y, const s32 **pX)
+{
+    const ZKT_SoftRenderCoverMap *m = g_pSoftRenderCover;
+    if (!m || !m->n[y])
+        return 0;
+    *pX = m->x[y];
+    return m->n[y];
+}
+
+// draw(xa, xb) for each piece of columns x0 to x1 - 1 outside the n ranges
+// of cover.
+template <class F>
+inline void ZKT_SoftRenderUncovered(const s32 *cover, s32 n, s32 x0, s32 x1, F draw)
+{
+    for (s32 i = 0; i < n && x0 < x1; i++) {
+        const s32 ca = cover[2 * i], cb = cover[2 * i + 1];
+        if (ca >= x1)
+            break;
+        if (ca > x0)
+            draw(x0, ca);
+        if (cb > x0)
+            x0 = cb;
+    }
+    if (x0 < x1)
+        draw(x0, x1);
+}
+
 #endif

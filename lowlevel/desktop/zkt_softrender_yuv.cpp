@@ -128,6 +128,22 @@ static inline bool YUVCovers(const YUVRegion &r, s32 y, s32 x0, s32 x1)
     return line + r.minOff >= 0 && line + r.maxOff < VMSIZE;
 }
 
+// Pixels i0 to i1 - 1 of a region's line whose source line starts at src.
+// The copies start on an even pixel, a pair of source pixels; a pixel more
+// than asked for is drawn only in a column the RGB layer replaces anyway.
+static inline void YUVSpan(const YUVRegion &r, const SoftRenderKernels &K, u32 *dst, const u8 *src, s32 i0, s32 i1)
+{
+    if (r.copy == 1) {
+        i0 &= ~1;
+        K.yuvCopy(dst + i0, src + 2 * i0, i1 - i0);
+    } else if (r.copy == 2) {
+        i0 &= ~1;
+        K.yuvCopyMirror(dst + i0, src - 2 * i0, i1 - i0);
+    } else {
+        K.yuvGather(dst + i0, src, r.offY + i0, r.offC + i0, i1 - i0);
+    }
+}
+
 // Draws one region; lines wholly covered by one of the regions in pAbove
 // (drawn later, on top) are skipped, as their pixels would not show.
 static void YUVDraw(const YUVRegion &r, const YUVRegion *const *pAbove, s32 nAbove)
@@ -147,21 +163,26 @@ static void YUVDraw(const YUVRegion &r, const YUVRegion *const *pAbove, s32 nAbo
             continue;
         const s64 line = YUVLineStart(r, y);
         u32 *dst = g_ulSoftRenderWork + (s64)y * W + r.x0;
+        const s32 *cx = nullptr;
+        const s32 nCover = ZKT_SoftRenderCoverOf(y, &cx);
         if (line + r.minOff >= 0 && line + r.maxOff < VMSIZE) {
-            if (r.copy == 1)
-                K.yuvCopy(dst, vm + line, count);
-            else if (r.copy == 2)
-                K.yuvCopyMirror(dst, vm + line, count);
-            else
-                K.yuvGather(dst, vm + line, r.offY, r.offC, count);
+            if (!nCover) {
+                YUVSpan(r, K, dst, vm + line, 0, count);
+                continue;
+            }
+            ZKT_SoftRenderUncovered(cx, nCover, r.x0, r.x1 + 1, [&](s32 xa, s32 xb) {
+                YUVSpan(r, K, dst, vm + line, xa - r.x0, xb - r.x0);
+            });
         } else if (line + r.maxOff >= 0 && line + r.minOff < VMSIZE) {
             // Partly outside video memory: draw only what can be read.
-            for (s32 i = 0; i < count; i++) {
-                const s64 oy = line + r.offY[i], oc = line + r.offC[i];
-                if (oy < 0 || oy >= VMSIZE || oc < 0 || oc + 2 >= VMSIZE)
-                    continue;
-                dst[i] = vm[oy] | vm[oc] << 8 | vm[oc + 2] << 16 | ZKT_PX_WRITTEN;
-            }
+            ZKT_SoftRenderUncovered(cx, nCover, r.x0, r.x1 + 1, [&](s32 xa, s32 xb) {
+                for (s32 i = xa - r.x0; i < xb - r.x0; i++) {
+                    const s64 oy = line + r.offY[i], oc = line + r.offC[i];
+                    if (oy < 0 || oy >= VMSIZE || oc < 0 || oc + 2 >= VMSIZE)
+                        continue;
+                    dst[i] = vm[oy] | vm[oc] << 8 | vm[oc + 2] << 16 | ZKT_PX_WRITTEN;
+                }
+            });
         }
     }
 }
