@@ -27,6 +27,16 @@ void ZKT_LowLevelAPI_SoftRender_GetOutputSize(s32 *pW, s32 *pH)
 
 // --- Frame ---
 
+static ZKT_SoftRenderCoverMap s_cover;
+
+void ZKT_SoftRenderCoverPlan(bool bPlan, s32 H, const SoftRenderKernels &K)
+{
+    bool bCover = false;
+    for (s32 y = 0; bPlan && y < H; y++)
+        bCover |= (s_cover.n[y] = ZKT_SoftRenderRGBPlanLine(y, s_cover.x[y], K)) != 0;
+    g_pSoftRenderCover = bCover ? &s_cover : nullptr;
+}
+
 void ZKT_LowLevelAPI_SoftRender_Compose(u8 *pCopy, s32 copyPitch)
 {
     s32 W, H;
@@ -37,28 +47,9 @@ void ZKT_LowLevelAPI_SoftRender_Compose(u8 *pCopy, s32 copyPitch)
     // The RGB layer's cover first, so that nothing beneath it is drawn
     // only to be replaced.
     const bool bRGB = ZKT_SoftRenderRGBPrepare() && !(hidden & ZKT_VIEW_RGB);
-    static ZKT_SoftRenderCoverMap s_cover;
-    bool bCover = false;
-    if (bRGB && g_bSoftRenderSkipCover)
-        for (s32 y = 0; y < H; y++)
-            bCover |= (s_cover.n[y] = ZKT_SoftRenderRGBPlanLine(y, s_cover.x[y], K)) != 0;
-    g_pSoftRenderCover = bCover ? &s_cover : nullptr;
-    // Every pixel starts as the background, unwritten. Only the flags
-    // matter: no layer reads an unwritten pixel's colour (they replace it),
-    // and the colour pass gives every pixel still unwritten the converted
-    // background.
-    // Lines that a YUV region draws whole need no clearing.
+    const bool bPlanned = bRGB && g_bSoftRenderSkipCover;
+    ZKT_SoftRenderCoverPlan(bPlanned, H, K);
     ZKT_SoftRenderYUVPrepare(hidden);
-    for (s32 y = 0; y < H; y++) {
-        if (ZKT_SoftRenderYUVCoversLine(y, W))
-            continue;
-        u32 *row = g_ulSoftRenderWork + (s64)y * W;
-        const s32 *cx = nullptr;
-        if (const s32 n = ZKT_SoftRenderCoverOf(y, &cx))
-            ZKT_SoftRenderUncovered(cx, n, 0, W, [&](s32 a, s32 b) { K.fill(row + a, b - a, 0); });
-        else
-            K.fill(row, W, 0);
-    }
     ZKT_SoftRenderYUVDraw();
     if (g_bSPUonTopOfOSDLayer) {
         if (g_bOSDLayerEnable && !(hidden & ZKT_VIEW_OSD))
@@ -71,7 +62,7 @@ void ZKT_LowLevelAPI_SoftRender_Compose(u8 *pCopy, s32 copyPitch)
         if (g_bOSDLayerEnable && !(hidden & ZKT_VIEW_OSD))
             ZKT_LowLevelAPI_SoftRender_OSD_Layer();
     }
-    g_pSoftRenderCover = nullptr;
+    ZKT_SoftRenderCoverPlan(false, H, K);
 
     // From the colour pass on every stage works line by line, so each line
     // goes through colour, RGB, cursor, gamma and packing while in cache.
@@ -84,11 +75,12 @@ void ZKT_LowLevelAPI_SoftRender_Compose(u8 *pCopy, s32 copyPitch)
     const bool bGamma = g_bEnableGamma && ZKT_SoftRenderGammaPrepare(s_gamma);
     for (s32 y = 0; y < H; y++) {
         u32 *row = g_ulSoftRenderWork + (s64)y * W;
-        s32 cover[2 * ZKT_RGB_MAX_RUNS];
-        const s32 nCover = bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover, K) : 0;
+        // The colour pass leaves out the cover too.
+        s32 *cover = s_cover.x[y];
+        const s32 nCover = bPlanned ? s_cover.n[y] : bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover, K) : 0;
         ZKT_SoftRenderColourLine(row, W, cover, nCover, s_colour, K);
         if (bRGB)
-            ZKT_SoftRenderRGBDrawLine(K);
+            ZKT_SoftRenderRGBDrawPlannedLine(y, K);
         if (bCursor)
             ZKT_SoftRenderCursorLine(cur, y);
         u8 *packed = g_ucSoftRenderPicture + (s64)y * W * 3;

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
-#include "lowlevel/desktop/zkt_softrender_lines.h"
 #include "lowlevel/desktop/zkt_softrender_stages.h"
 
 typedef int64_t s64;
@@ -97,19 +96,12 @@ void ZKT_LowLevelAPI_SoftRender_OSD_Layer_Area(const u32 *header, u32 bOddField)
                 return; // the data run off the end of video memory
             continue;
         }
+        // Drawn up to what the RGB layer covers to the line's end; the
+        // stream moves on as always.
         const s32 *cx = nullptr;
-        if (const s32 nCover = ZKT_SoftRenderCoverOf(oy, &cx)) {
-            // The runs drawn but for the covered columns; the stream moves
-            // on as always.
-            auto ink = [&](u32 *dst, s32 len, const PxInk &k) {
-                const s32 x = (s32)(dst - rowPix);
-                ZKT_SoftRenderUncovered(cx, nCover, x, x + len, [&](s32 xa, s32 xb) {
-                    K.ink(rowPix + xa, xb - xa, k.colour, PxInkAlpha(k));
-                });
-            };
-            if (!PxOSDRunLineDraw(rowPix, runs, firstCol, lastCol, visEnd, t, ink))
-                return;
-        } else if (!K.osdRunLine(rowPix, runs, firstCol, lastCol, visEnd, t))
+        const s32 nCover = ZKT_SoftRenderCoverOf(oy, &cx);
+        const s32 drawEnd = nCover ? ZKT_SoftRenderCoverTail(cx, nCover, visEnd + 1) - 1 : visEnd;
+        if (!K.osdRunLine(rowPix, runs, firstCol, lastCol, drawEnd, t))
             return; // the data run off the end of video memory
     }
 }

@@ -47,17 +47,21 @@ struct RGBLinePlan {
     RGBRun own[ZKT_RGB_MAX_RUNS];
 };
 
-static RGBLinePlan s_plan;
+// Each line's plan as last made, and the line planned last.
+static RGBLinePlan s_plan[ZKT_MAX_OUT_H];
+static s32 s_nPlanned;
 
 // The drawn runs for a set of active regions 1 to 4 (bit r for region
 // r + 1), before the reach into video memory is checked. Lines between
-// region edges share one set, so it is worked out once per set and frame.
+// region edges share one set, so it is worked out once per set and frame,
+// and kept for the frame: the plans of lines that take it as it is point
+// at it.
 struct RGBRunSet {
     s32 mask, n; // mask -1: none yet this frame
     RGBRun run[ZKT_RGB_MAX_RUNS];
 };
 
-static RGBRunSet s_runSet;
+static RGBRunSet s_runSet[16];
 
 // The source colours of output columns s_nRowLo to s_nRowHi - 1 of
 // source row s_lRow (-1: none yet this frame). TV lines come in pairs on
@@ -71,7 +75,8 @@ static void RGBPrepare(RGBFrame &f)
     f.bDraw = false;
     // Video memory and the regions may have changed since the last frame.
     s_lRow = -1;
-    s_runSet.mask = -1;
+    for (RGBRunSet &rs : s_runSet)
+        rs.mask = -1;
     if (!g_GP2X_VIDEO_BASE_PTR)
         return;
     ZKT_LowLevelAPI_SoftRender_GetOutputSize(&f.W, &f.H);
@@ -238,18 +243,19 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
     p.n = 0;
     p.run = p.own;
     const s32 mask = f.regions[y];
-    if (mask != s_runSet.mask)
-        RGBRunsFor(f, mask, s_runSet);
-    if (s_runSet.n == 0)
+    RGBRunSet &rs = s_runSet[mask];
+    if (mask != rs.mask)
+        RGBRunsFor(f, mask, rs);
+    if (rs.n == 0)
         return;
     p.rowIndex = f.rowIndex[y];
     if (f.bAllWhole) {
-        p.n = s_runSet.n;
-        p.run = s_runSet.run;
+        p.n = rs.n;
+        p.run = rs.run;
         return;
     }
-    for (s32 i = 0; i < s_runSet.n; i++) {
-        RGBRun r = s_runSet.run[i];
+    for (s32 i = 0; i < rs.n; i++) {
+        RGBRun r = rs.run[i];
         // Byte range this run reads; source columns never decrease.
         const s64 iLo = p.rowIndex + f.srcX[r.xa], iHi = p.rowIndex + f.srcX[r.xb - 1];
         s64 lo, hi;
@@ -338,8 +344,8 @@ static void RGBDraw(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKer
 
 static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
 {
-    RGBPlan(f, y, s_plan);
-    RGBDraw(f, s_plan, K);
+    RGBPlan(f, y, s_plan[y]);
+    RGBDraw(f, s_plan[y], K);
 }
 
 void ZKT_LowLevelAPI_SoftRender_RGB_Layer()
@@ -400,23 +406,25 @@ static bool RGBKeyHit565(const u8 *src, u32 key, s32 n)
 
 s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
 {
-    RGBPlan(s_rgb, y, s_plan);
+    RGBLinePlan &p = s_plan[y];
+    RGBPlan(s_rgb, y, p);
+    s_nPlanned = y;
     s32 n = 0;
     // Opaque, wholly readable and with no key hole (no key, a key that
     // never matches, or none of the run's colours matching it): every
     // pixel replaced.
     const bool bKeyMatches = !(s_rgb.key >> 24);
     bool fetched = false;
-    for (s32 i = 0; i < s_plan.n; i++) {
-        const RGBRun &r = s_plan.run[i];
+    for (s32 i = 0; i < p.n; i++) {
+        const RGBRun &r = p.run[i];
         if (r.alpha != 15 || !r.bWhole)
             continue;
         if (r.bKey && bKeyMatches && s_rgb.bDirect) {
-            if (RGBKeyHit565(g_GP2X_VIDEO_BASE_PTR + s_rgb.base + (s_plan.rowIndex + r.xa) * 2, s_rgb.key, r.xb - r.xa))
+            if (RGBKeyHit565(g_GP2X_VIDEO_BASE_PTR + s_rgb.base + (p.rowIndex + r.xa) * 2, s_rgb.key, r.xb - r.xa))
                 continue;
         } else if (r.bKey && bKeyMatches) {
             if (!fetched)
-                RGBFetchPlanned(s_rgb, s_plan, K);
+                RGBFetchPlanned(s_rgb, p, K);
             fetched = true;
             if (RGBKeyHit(s_rgb.key, r.xa, r.xb))
                 continue;
@@ -429,5 +437,10 @@ s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
 
 void ZKT_SoftRenderRGBDrawLine(const SoftRenderKernels &K)
 {
-    RGBDraw(s_rgb, s_plan, K);
+    RGBDraw(s_rgb, s_plan[s_nPlanned], K);
+}
+
+void ZKT_SoftRenderRGBDrawPlannedLine(s32 y, const SoftRenderKernels &K)
+{
+    RGBDraw(s_rgb, s_plan[y], K);
 }

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "lowlevel/desktop/zkt_lowLevelWin.h"
-#include "lowlevel/desktop/zkt_softrender_lines.h"
 #include "lowlevel/desktop/zkt_softrender_stages.h"
 
 typedef int64_t s64;
@@ -105,22 +104,26 @@ void ZKT_LowLevelAPI_SoftRender_SPU_Layer_SubProc(u32 bTopField, s32 firstColumn
             L.ink[4 * i + c] = PxSPUInk((colour & 0xFFFF) | ((colour >> 8) & 0xFF0000), (segK[i] >> (4 * c)) & 15);
         }
 
-    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
+    // Lines are drawn up to what the RGB layer covers to their end: L cut
+    // there, the pieces' starts past it kept in segFull.
+    s32 segFull[35];
+    memcpy(segFull, segStart, sizeof segFull);
+    bool (*const spuLine)(u32 *, s64 &, const PxSPULine &) = ZKT_SoftRenderKernels().spuLine;
     // q counts nibbles; every line starts on a byte boundary.
     s64 q = pos * 2;
     for (s32 y = y0; y < yEnd; y += step) {
-        u32 *row = g_ulSoftRenderWork + (s64)y * W;
         const s32 *cx = nullptr;
         const s32 nCover = ZKT_SoftRenderCoverOf(y, &cx);
-        // Runs drawn but for the covered columns; the codes are read as
-        // always.
-        auto ink = [&](u32 *dst, s32 n, const PxInk &k) {
-            const s32 x = (s32)(dst - row);
-            ZKT_SoftRenderUncovered(cx, nCover, x, x + n, [&](s32 xa, s32 xb) {
-                K.ink(row + xa, xb - xa, k.colour, PxInkAlpha(k));
-            });
-        };
-        if (!(nCover ? PxSPULineDraw(row, q, L, ink) : K.spuLine(row, q, L))) {
+        const s32 end = nCover ? ZKT_SoftRenderCoverTail(cx, nCover, visEnd + 1) : visEnd + 1;
+        if (end != L.visEnd + 1) {
+            memcpy(segStart, segFull, sizeof segFull);
+            s32 k = 0;
+            while (k < nSeg && segStart[k] < end)
+                k++;
+            segStart[k] = segStart[k + 1] = end;
+            L.visEnd = end - 1;
+        }
+        if (!spuLine(g_ulSoftRenderWork + (s64)y * W, q, L)) {
             *ppData = nullptr; // ran off the end of video memory
             return;
         }

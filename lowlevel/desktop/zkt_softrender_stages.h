@@ -6,10 +6,10 @@
 #include "lowlevel/desktop/zkt_softrender_px.h"
 
 // YUV planes: the four regions resolved (without the planes the viewer's
-// ZKT_VIEW_YUV_A / _B bits in hidden leave out), whether they draw the whole
-// of line y (W wide), and the drawing, lower plane first.
+// ZKT_VIEW_YUV_A / _B bits in hidden leave out), and the drawing: every
+// pixel no region draws becomes the background, unwritten, then the
+// regions draw, lower plane first.
 void ZKT_SoftRenderYUVPrepare(u32 hidden);
-bool ZKT_SoftRenderYUVCoversLine(s32 y, s32 W);
 void ZKT_SoftRenderYUVDraw();
 
 void ZKT_SoftRenderColourPrepare(PxColour &t);
@@ -31,6 +31,8 @@ constexpr s32 ZKT_RGB_MAX_RUNS = 9;
 // the pixels below), then the drawing.
 s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K);
 void ZKT_SoftRenderRGBDrawLine(const SoftRenderKernels &K);
+// The drawing of any line planned since the layer was prepared.
+void ZKT_SoftRenderRGBDrawPlannedLine(s32 y, const SoftRenderKernels &K);
 
 // Those ranges for every line, worked out before the layers beneath draw:
 // while a frame draws them, they leave these columns alone (the RGB layer
@@ -43,6 +45,9 @@ struct ZKT_SoftRenderCoverMap {
 };
 extern const ZKT_SoftRenderCoverMap *g_pSoftRenderCover;
 extern bool g_bSoftRenderSkipCover;
+// With bPlan, plans every one of H lines (the RGB layer prepared) and
+// hands the cover to the layers beneath; without, takes it back.
+void ZKT_SoftRenderCoverPlan(bool bPlan, s32 H, const SoftRenderKernels &K);
 
 // Line y's ranges: their number, *pX set to them when there are any.
 static inline s32 ZKT_SoftRenderCoverOf(s32 y, const s32 **pX)
@@ -54,22 +59,45 @@ static inline s32 ZKT_SoftRenderCoverOf(s32 y, const s32 **pX)
     return m->n[y];
 }
 
+// The first column from which on the n ranges of cover cover every column
+// up to end - 1 (end when they do not reach it). Run-length lines draw
+// no further: short runs cost more to cut one by one than to draw.
+static inline s32 ZKT_SoftRenderCoverTail(const s32 *cover, s32 n, s32 end)
+{
+    for (s32 i = n - 1; i >= 0 && cover[2 * i + 1] >= end; i--)
+        if (cover[2 * i] < end)
+            end = cover[2 * i];
+    return end;
+}
+
 // draw(xa, xb) for each piece of columns x0 to x1 - 1 outside the n ranges
-// of cover.
+// of cover. A piece may take in columns of the ranges next to it, up to a
+// multiple of 16 columns: vector kernels then need no short tail.
 template <class F>
 inline void ZKT_SoftRenderUncovered(const s32 *cover, s32 n, s32 x0, s32 x1, F draw)
 {
+    s32 back = x0; // how far back the next piece may start
+    auto piece = [&](s32 xa, s32 xb, s32 lim) {
+        const s32 pad = (xa - xb) & 15;
+        if (xb + pad <= lim)
+            xb += pad;
+        else if (xa - pad >= back)
+            xa -= pad;
+        draw(xa, xb);
+    };
     for (s32 i = 0; i < n && x0 < x1; i++) {
         const s32 ca = cover[2 * i], cb = cover[2 * i + 1];
         if (ca >= x1)
             break;
-        if (ca > x0)
-            draw(x0, ca);
+        if (ca > x0) {
+            piece(x0, ca, cb < x1 ? cb : x1);
+            back = ca;
+        }
         if (cb > x0)
             x0 = cb;
     }
     if (x0 < x1)
-        draw(x0, x1);
+        piece(x0, x1, x1);
 }
 
 #endif

@@ -213,20 +213,38 @@ void ZKT_SoftRenderYUVPrepare(u32 hidden)
         r[2].bDraw = r[3].bDraw = false;
 }
 
+// True when a region draws the whole of line y (W wide).
+static bool YUVCoversLine(s32 y, s32 W)
+{
+    for (s32 k = 0; k < 4; k++)
+        if (YUVCovers(s_yuvRegion[k], y, 0, W - 1))
+            return true;
+    return false;
+}
+
 void ZKT_SoftRenderYUVDraw()
 {
+    // Every pixel starts as the background, unwritten. Only the flags
+    // matter: no layer reads an unwritten pixel's colour (they replace it),
+    // and the colour pass gives every pixel still unwritten the converted
+    // background. Lines that a region draws whole need no clearing.
+    s32 W, H;
+    ZKT_LowLevelAPI_SoftRender_GetOutputSize(&W, &H);
+    const SoftRenderKernels &K = ZKT_SoftRenderKernels();
+    for (s32 y = 0; y < H; y++) {
+        if (YUVCoversLine(y, W))
+            continue;
+        u32 *row = g_ulSoftRenderWork + (s64)y * W;
+        const s32 *cx = nullptr;
+        if (const s32 n = ZKT_SoftRenderCoverOf(y, &cx))
+            ZKT_SoftRenderUncovered(cx, n, 0, W, [&](s32 a, s32 b) { K.fill(row + a, b - a, 0); });
+        else
+            K.fill(row, W, 0);
+    }
     const YUVRegion *r = s_yuvRegion;
     const YUVRegion *above[2] = {&r[2], &r[3]};
     YUVDraw(r[0], above, 2);
     YUVDraw(r[1], above, 2);
     YUVDraw(r[2], nullptr, 0);
     YUVDraw(r[3], nullptr, 0);
-}
-
-bool ZKT_SoftRenderYUVCoversLine(s32 y, s32 W)
-{
-    for (s32 k = 0; k < 4; k++)
-        if (YUVCovers(s_yuvRegion[k], y, 0, W - 1))
-            return true;
-    return false;
 }
