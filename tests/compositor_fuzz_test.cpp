@@ -114,7 +114,7 @@ void RandomState(Rng &r, u32 group)
     for (u32 k = r.Below(4); k > 0; k--) {
         RGBLayerRegion &g = g_RGBLayerRegion[r.Chance(6) ? 4 : r.Below(4)];
         g = RGBLayerRegion{1, 1, (u16)r.Below(3), 15, (u16)r.Below(360), 0, (u16)r.Below(280), 0};
-        g.usEndX = (u16)(g.usStartX + r.Below(400));
+        g.usEndX = (u16)(r.Chance(2) ? 0xFFFF : g.usStartX + r.Below(400)); // to the line's end, or not
         g.usEndY = (u16)(g.usStartY + r.Below(300));
     }
     for (YUVPlane &p : g_YUVPlane) {
@@ -290,6 +290,8 @@ TEST(CompositorFuzz, RandomStateInEveryModeGroup)
             ZKT_SoftRenderUseKernels("scalar");
             // Dirty columns left from before must not show through the
             // skipped ones.
+            // The viewer hiding layers now and then, the RGB one among them.
+            g_ulViewHiddenLayers = r.Chance(4) ? r.Below(1u << ZKT_VIEW_LAYERS) : 0;
             std::fill(g_ulSoftRenderWork, g_ulSoftRenderWork + n, r.Next());
             g_bSoftRenderSkipCover = false;
             ZKT_LowLevelAPI_SoftRender_Compose();
@@ -314,6 +316,7 @@ TEST(CompositorFuzz, RandomStateInEveryModeGroup)
                     << path << " working picture, frame " << frames << " of seed " << seed;
                 paths++;
             }
+            g_ulViewHiddenLayers = 0;
             ZKT_SoftRenderUseKernels(used.c_str());
         }
         frames++;
