@@ -80,7 +80,7 @@ void ZKT_LowLevelAPI_SoftRender_Compose(u8 *pCopy, s32 copyPitch)
         const s32 nCover = bPlanned ? s_cover.n[y] : bRGB ? ZKT_SoftRenderRGBPlanLine(y, cover, K) : 0;
         ZKT_SoftRenderColourLine(row, W, cover, nCover, s_colour, K);
         if (bRGB)
-            ZKT_SoftRenderRGBDrawPlannedLine(y, K);
+            ZKT_SoftRenderRGBDrawLine(y, K);
         if (bCursor)
             ZKT_SoftRenderCursorLine(cur, y);
         u8 *packed = g_ucSoftRenderPicture + (s64)y * W * 3;

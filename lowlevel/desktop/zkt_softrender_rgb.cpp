@@ -47,9 +47,8 @@ struct RGBLinePlan {
     RGBRun own[ZKT_RGB_MAX_RUNS];
 };
 
-// Each line's plan as last made, and the line planned last.
+// Each line's plan as last made this frame.
 static RGBLinePlan s_plan[ZKT_MAX_OUT_H];
-static s32 s_nPlanned;
 
 // The drawn runs for a set of active regions 1 to 4 (bit r for region
 // r + 1), before the reach into video memory is checked. Lines between
@@ -408,7 +407,6 @@ s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
 {
     RGBLinePlan &p = s_plan[y];
     RGBPlan(s_rgb, y, p);
-    s_nPlanned = y;
     s32 n = 0;
     // Opaque, wholly readable and with no key hole (no key, a key that
     // never matches, or none of the run's colours matching it): every
@@ -435,12 +433,7 @@ s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
     return n / 2;
 }
 
-void ZKT_SoftRenderRGBDrawLine(const SoftRenderKernels &K)
-{
-    RGBDraw(s_rgb, s_plan[s_nPlanned], K);
-}
-
-void ZKT_SoftRenderRGBDrawPlannedLine(s32 y, const SoftRenderKernels &K)
+void ZKT_SoftRenderRGBDrawLine(s32 y, const SoftRenderKernels &K)
 {
     RGBDraw(s_rgb, s_plan[y], K);
 }

@@ -28,11 +28,10 @@ constexpr s32 ZKT_RGB_MAX_RUNS = 9;
 // The same line in two steps: the plan, which gives the column ranges the
 // layer replaces outright (from cover[2i] to cover[2i + 1] - 1, left to
 // right, at most ZKT_RGB_MAX_RUNS ranges; their result does not depend on
-// the pixels below), then the drawing.
+// the pixels below), then the drawing, of any line planned since the layer
+// was prepared.
 s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K);
-void ZKT_SoftRenderRGBDrawLine(const SoftRenderKernels &K);
-// The drawing of any line planned since the layer was prepared.
-void ZKT_SoftRenderRGBDrawPlannedLine(s32 y, const SoftRenderKernels &K);
+void ZKT_SoftRenderRGBDrawLine(s32 y, const SoftRenderKernels &K);
 
 // Those ranges for every line, worked out before the layers beneath draw:
 // while a frame draws them, they leave these columns alone (the RGB layer
