@@ -251,7 +251,8 @@ void BM_Stage(benchmark::State &state)
         benchmark::ClobberMemory();
     }
     ZKT_SoftRenderCoverPlan(false, H, K);
-    static const char *names[] = {"yuv", "osd", "spu", "colour", "rgb", "gamma+pack", "pack", "cursor", "frame", "cover"};
+    static const char *names[] = {"yuv",        "osd",  "spu",    "colour", "rgb",
+                                  "gamma+pack", "pack", "cursor", "frame",  "cover"};
     state.SetLabel(std::string(names[stage]) + " " + s_strPath[state.range(2)]);
 }
 
