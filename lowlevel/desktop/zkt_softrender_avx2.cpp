@@ -73,21 +73,25 @@ void Fill(u32 *dst, s32 n, u32 v)
         ZKT_SoftRenderScalar_Fill(dst + i, n - i, v);
 }
 
+// Per 128-bit lane, four pixels from the eight bytes Y0 Cb Y1 Cr Y2 Cb Y3
+// Cr in its low half, in the order the indices give; the flag byte is
+// or-ed in.
+inline void YUVPixels(u32 *dst, __m256i q, __m256i order)
+{
+    Store(dst, _mm256_or_si256(_mm256_shuffle_epi8(q, order), Written()));
+}
+
 void YUVCopy(u32 *dst, const u8 *src, s32 n)
 {
-    const __m256i m = _mm256_set1_epi32(0xFF);
+    const __m256i order = _mm256_setr_epi8(0, 1, 3, -1, 2, 1, 3, -1, 4, 5, 7, -1, 6, 5, 7, -1, 0, 1, 3, -1, 2, 1, 3,
+                                           -1, 4, 5, 7, -1, 6, 5, 7, -1);
     s32 i = 0;
     for (; i + 16 <= n; i += 16) {
-        // Eight YUY2 words, 64-bit pieces ordered so that the in-lane
-        // unpacks below give pixels 0-7 and 8-15.
-        const __m256i w = _mm256_permute4x64_epi64(_mm256_loadu_si256((const __m256i *)(src + i * 2)), 0xD8);
-        const __m256i ch = _mm256_or_si256(_mm256_and_si256(w, _mm256_set1_epi32(0xFF00)),
-                                           _mm256_and_si256(_mm256_srli_epi32(w, 8), _mm256_set1_epi32(0xFF0000)));
-        const __m256i f = _mm256_or_si256(ch, Written());
-        const __m256i p0 = _mm256_or_si256(_mm256_and_si256(w, m), f);
-        const __m256i p1 = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(w, 16), m), f);
-        Store(dst + i, _mm256_unpacklo_epi32(p0, p1));
-        Store(dst + i + 8, _mm256_unpackhi_epi32(p0, p1));
+        // Sixteen pixels from 64-bit pieces q0 to q3: q0 and q1, then q2
+        // and q3, one to a lane.
+        const __m256i w = _mm256_loadu_si256((const __m256i *)(src + i * 2));
+        YUVPixels(dst + i, _mm256_permute4x64_epi64(w, 0x50), order);
+        YUVPixels(dst + i + 8, _mm256_permute4x64_epi64(w, 0xFA), order);
     }
     if (i < n)
         ZKT_SoftRenderSSE2_YUVCopy(dst + i, src + i * 2, n - i);
@@ -95,20 +99,16 @@ void YUVCopy(u32 *dst, const u8 *src, s32 n)
 
 void YUVCopyMirror(u32 *dst, const u8 *src, s32 n)
 {
-    const __m256i m = _mm256_set1_epi32(0xFF), rev = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+    // Each piece's pixels backwards: the second luma of its upper pair
+    // first.
+    const __m256i order = _mm256_setr_epi8(6, 5, 7, -1, 4, 5, 7, -1, 2, 1, 3, -1, 0, 1, 3, -1, 6, 5, 7, -1, 4, 5, 7,
+                                           -1, 2, 1, 3, -1, 0, 1, 3, -1);
     s32 i = 0;
     for (; i + 16 <= n; i += 16) {
-        // Pairs -(i / 2 + 7) to -(i / 2), reversed so lane k is pair -(i / 2 + k).
-        const __m256i w = _mm256_permutevar8x32_epi32(
-            _mm256_loadu_si256((const __m256i *)(src - (i / 2 + 7) * 4)), rev);
-        const __m256i ch = _mm256_or_si256(_mm256_and_si256(w, _mm256_set1_epi32(0xFF00)),
-                                           _mm256_and_si256(_mm256_srli_epi32(w, 8), _mm256_set1_epi32(0xFF0000)));
-        const __m256i f = _mm256_or_si256(ch, Written());
-        const __m256i p0 = _mm256_or_si256(_mm256_and_si256(w, m), f);
-        const __m256i p1 = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(w, 16), m), f);
-        const __m256i lo = _mm256_unpacklo_epi32(p1, p0), hi = _mm256_unpackhi_epi32(p1, p0);
-        Store(dst + i, _mm256_permute2x128_si256(lo, hi, 0x20));
-        Store(dst + i + 8, _mm256_permute2x128_si256(lo, hi, 0x31));
+        // Pairs -(i / 2 + 7) to -(i / 2): pieces q3 and q2, then q1 and q0.
+        const __m256i w = _mm256_loadu_si256((const __m256i *)(src - (i / 2 + 7) * 4));
+        YUVPixels(dst + i, _mm256_permute4x64_epi64(w, 0xAF), order);
+        YUVPixels(dst + i + 8, _mm256_permute4x64_epi64(w, 0x05), order);
     }
     if (i < n)
         ZKT_SoftRenderSSE2_YUVCopyMirror(dst + i, src - (i / 2) * 4, n - i);
