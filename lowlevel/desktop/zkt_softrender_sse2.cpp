@@ -138,7 +138,8 @@ void ZKT_SoftRenderSSE2_RGB565Double(u32 *dst, const u8 *src, s32 n)
         ZKT_SoftRenderScalar_RGB565Double(dst + i, src + i, n - i);
 }
 
-void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a)
+// Inline in the run-length line kernels, whose runs are short and many.
+__attribute__((always_inline)) static inline void InkSpan(u32 *dst, s32 n, u32 c, u32 a)
 {
     c = (c & ZKT_PX_RGB) | ZKT_PX_WRITTEN;
     if (n < 4) {
@@ -152,6 +153,16 @@ void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a)
             Store(dst + i, cv);
         if (i < n)
             Store(dst + n - 4, cv);
+        return;
+    }
+    if (a == 0) {
+        // Only unwritten pixels change.
+        for (; i < n; i += 4) {
+            u32 *p = i + 4 <= n ? dst + i : dst + n - 4;
+            const __m128i old = Load(p), wm = WrittenMask(old);
+            if (_mm_movemask_epi8(wm) != 0xFFFF)
+                Store(p, Select(wm, old, cv));
+        }
         return;
     }
     const __m128i ia = _mm_set1_epi16((short)(15 - a));
@@ -168,6 +179,11 @@ void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a)
         Store(dst + i, step(Load(dst + i)));
     if (i < n)
         Store(dst + n - 4, tail);
+}
+
+void ZKT_SoftRenderSSE2_Ink(u32 *dst, s32 n, u32 c, u32 a)
+{
+    InkSpan(dst, n, c, a);
 }
 
 // Opacity a (per pixel, one per 32-bit lane) as 16-bit lanes for the low
@@ -337,19 +353,21 @@ void ZKT_SoftRenderSSE2_GammaPack(u8 *dst, const u32 *p, s32 n, const PxGamma &g
     s_line[g.same[0] | g.same[1] << 1 | g.same[2] << 2](dst, p, n, g);
 }
 
-static void InkRun(u32 *dst, s32 n, const PxInk &k)
-{
-    ZKT_SoftRenderSSE2_Ink(dst, n, k.colour, PxInkAlpha(k));
-}
+struct InkRun {
+    __attribute__((always_inline)) void operator()(u32 *dst, s32 n, const PxInk &k) const
+    {
+        InkSpan(dst, n, k.colour, PxInkAlpha(k));
+    }
+};
 
 static bool SPULine(u32 *row, int64_t &q, const PxSPULine &L)
 {
-    return PxSPULineDraw(row, q, L, InkRun);
+    return PxSPULineDraw(row, q, L, InkRun());
 }
 
 static bool OSDRunLine(u32 *row, PxOSDRuns &s, s32 first, s32 last, s32 visEnd, const PxPalette &t)
 {
-    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, InkRun);
+    return PxOSDRunLineDraw(row, s, first, last, visEnd, t, InkRun());
 }
 
 const SoftRenderKernels g_softRenderSSE2 = {
