@@ -333,6 +333,7 @@ static void GammaPackLine(u8 *dst, const u32 *p, s32 n, const PxGamma &g)
 {
     const u32 *l0 = g.lut[0], *l1 = g.lut[1], *l2 = g.lut[2];
     s32 i = 0;
+#pragma GCC unroll 4
     for (; i + 1 < n; i++) {
         u32 v = p[i];
         if (v >> 24)
