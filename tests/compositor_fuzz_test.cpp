@@ -277,6 +277,21 @@ TEST(CompositorFuzz, RandomStateInEveryModeGroup)
             ASSERT_EQ(0, std::memcmp(picture.data(), g_ucSoftRenderPicture, n * 3))
                 << "picture, frame " << frames << " of seed " << seed;
             compared++;
+            // One change that what the RGB layer keeps from frame to frame
+            // must follow: its source size, or a region's lines.
+            RGBLayerRegion &rg = g_RGBLayerRegion[r.Below(4)];
+            const u32 what = r.Below(5);
+            const s32 size = 1 + (s32)r.Below(800);
+            g_nScreenSizeX = what == 0 ? size : g_nScreenSizeX;
+            g_nScreenSizeY = what == 1 ? size : g_nScreenSizeY;
+            rg.bEnable = what == 2 ? !rg.bEnable : rg.bEnable;
+            rg.usStartY = what == 3 ? r.Coord(576) : rg.usStartY;
+            rg.usEndY = what == 4 ? r.Coord(576) : rg.usEndY;
+            ZKT_LowLevelAPI_SoftRender_Compose();
+            work.assign(g_ulSoftRenderWork, g_ulSoftRenderWork + n);
+            ComposeByStages();
+            ASSERT_EQ(0, std::memcmp(work.data(), g_ulSoftRenderWork, n * 4))
+                << "RGB layer change " << what << ", frame " << frames << " of seed " << seed;
         }
         // Every kernel path this processor has gives the same frame, bit for
         // bit, working picture and written flags included, as the plain

@@ -28,6 +28,8 @@ struct RGBFrame {
     s32 srcX[ZKT_MAX_OUT_W];
     s64 rowIndex[ZKT_MAX_OUT_H]; // index of line y's first source pixel
     u8 regions[ZKT_MAX_OUT_H];   // bit r: line y lies in region r + 1 (1 to 4)
+    // What srcX, rowIndex and regions were made from (all zero: nothing).
+    s64 geom[13];
 };
 
 static RGBFrame s_rgb;
@@ -69,6 +71,41 @@ static u32 s_ulRowColours[ZKT_MAX_OUT_W];
 static s64 s_lRow = -1;
 static s32 s_nRowLo, s_nRowHi;
 
+// Source column of each output column (x SX / W), index of each line's
+// first source pixel (y SY / H source rows) and which of regions 1 to 4
+// each line lies in.
+static void RGBGeometry(RGBFrame &f, const s64 *geom)
+{
+    // Stepped as quotient and remainder.
+    for (s64 x = 0, q = 0, r = 0; x < f.W; x++) {
+        f.srcX[x] = (s32)q;
+        q += f.SX / f.W;
+        r += f.SX % f.W;
+        if (r >= f.W) {
+            r -= f.W;
+            q++;
+        }
+    }
+    for (s64 y = 0, q = 0, r = 0; y < f.H; y++) {
+        f.rowIndex[y] = q * f.SX;
+        q += f.SY / f.H;
+        r += f.SY % f.H;
+        if (r >= f.H) {
+            r -= f.H;
+            q++;
+        }
+    }
+    memset(f.regions, 0, (size_t)f.H);
+    for (s32 r = 0; r < 4; r++) {
+        const RGBLayerRegion &rg = g_RGBLayerRegion[r];
+        const s32 sy = f.tv ? 2 * rg.usStartY : rg.usStartY;
+        const s32 ey = f.tv ? 2 * rg.usEndY : rg.usEndY;
+        for (s32 y = sy; rg.bEnable && y <= ey && y < f.H; y++)
+            f.regions[y] |= (u8)(1 << r);
+    }
+    memcpy(f.geom, geom, sizeof f.geom);
+}
+
 static void RGBPrepare(RGBFrame &f)
 {
     f.bDraw = false;
@@ -99,35 +136,18 @@ static void RGBPrepare(RGBFrame &f)
         any = any || g_RGBLayerRegion[r].bEnable;
     if (!any)
         return;
-    // x SX / W and y SY / H, stepped: quotient and remainder.
-    for (s64 x = 0, q = 0, r = 0; x < f.W; x++) {
-        f.srcX[x] = (s32)q;
-        q += f.SX / f.W;
-        r += f.SX % f.W;
-        if (r >= f.W) {
-            r -= f.W;
-            q++;
-        }
-    }
-    for (s64 y = 0, q = 0, r = 0; y < f.H; y++) {
-        f.rowIndex[y] = q * f.SX;
-        q += f.SY / f.H;
-        r += f.SY % f.H;
-        if (r >= f.H) {
-            r -= f.H;
-            q++;
-        }
-    }
-    // Indices only grow along lines and columns: the last one is the
-    // largest.
-    memset(f.regions, 0, (size_t)f.H);
+    // Columns, rows and the lines' regions: kept while what they come
+    // from stays, which it mostly does from frame to frame.
+    s64 geom[13] = {f.W, f.H, f.SX, f.SY, f.tv};
     for (s32 r = 0; r < 4; r++) {
         const RGBLayerRegion &rg = g_RGBLayerRegion[r];
-        const s32 sy = f.tv ? 2 * rg.usStartY : rg.usStartY;
-        const s32 ey = f.tv ? 2 * rg.usEndY : rg.usEndY;
-        for (s32 y = sy; rg.bEnable && y <= ey && y < f.H; y++)
-            f.regions[y] |= (u8)(1 << r);
+        geom[5 + 2 * r] = rg.bEnable != 0;
+        geom[6 + 2 * r] = rg.usStartY | (s64)rg.usEndY << 16;
     }
+    if (memcmp(geom, f.geom, sizeof geom) != 0)
+        RGBGeometry(f, geom);
+    // Indices only grow along lines and columns: the last one is the
+    // largest.
     const s64 iMax = f.rowIndex[f.H - 1] + f.srcX[f.W - 1];
     const s64 hiMax = f.depth == 4 ? iMax >> 1 : f.depth == 8 ? iMax : f.depth == 16 ? iMax * 2 + 1 : iMax * 3 + 2;
     f.bAllWhole = f.base + hiMax < VMSIZE;
@@ -349,6 +369,9 @@ static void RGBLine(const RGBFrame &f, s32 y, const SoftRenderKernels &K)
 
 void ZKT_LowLevelAPI_SoftRender_RGB_Layer()
 {
+    // The whole layer in one go is the reference the frame is checked
+    // against: nothing kept from an earlier frame.
+    memset(s_rgb.geom, 0, sizeof s_rgb.geom);
     RGBPrepare(s_rgb);
     if (!s_rgb.bDraw)
         return;
