@@ -665,13 +665,9 @@ void Pack(u8 *dst, const u32 *src, s32 n)
         ZKT_SoftRenderSSE2_Pack(dst + i * 3, src + i, n - i);
 }
 
-// Levels of 32 bytes of one channel: the low nibble looks up all sixteen
-// tables, then the high nibble's bits 4, 5, 6 and 7 pick one in a tree of
-// blends. A blend reads each byte's top bit; a 16-bit shift moves bit 4,
-// 5 or 6 of every byte there, whatever the byte below carries into it.
-// b where m's byte has its top bit set, else a. The compiler turns the
-// intrinsic into a compare with 0 and a blend by the compare's result,
-// one instruction more for each mask here.
+// b where m's byte has its top bit set, else a: the one instruction. The
+// compiler makes the intrinsic a compare with 0 and a blend by its result
+// wherever one mask serves several blends.
 inline __m256i BlendTop(__m256i a, __m256i b, __m256i m)
 {
     __m256i r;
@@ -679,6 +675,10 @@ inline __m256i BlendTop(__m256i a, __m256i b, __m256i m)
     return r;
 }
 
+// Levels of 32 bytes of one channel: the low nibble looks up all sixteen
+// tables, then the high nibble's bits 4, 5, 6 and 7 pick one in a tree of
+// blends. A blend reads each byte's top bit; a 16-bit shift moves bit 4,
+// 5 or 6 of every byte there, whatever the byte below carries into it.
 __attribute__((always_inline)) inline __m256i GammaBytes(__m256i x, const u8 (*level)[32])
 {
     const __m256i i = _mm256_and_si256(x, _mm256_set1_epi8(15));
