@@ -45,6 +45,9 @@ struct RGBRun {
 struct RGBLinePlan {
     s32 y, n;
     s64 rowIndex;
+    // Columns keptLo to keptHi - 1 of the line's source colours, fetched
+    // while planning (for the key) and kept for its drawing.
+    s32 keptLo, keptHi;
     const RGBRun *run; // own or the line's run set's
     RGBRun own[ZKT_RGB_MAX_RUNS];
 };
@@ -70,6 +73,10 @@ static RGBRunSet s_runSet[16];
 static u32 s_ulRowColours[ZKT_MAX_OUT_W];
 static s64 s_lRow = -1;
 static s32 s_nRowLo, s_nRowHi;
+// Rows fetched while planning, line by line: every line is planned
+// before any is drawn, so the one-row buffer above no longer holds a
+// line's row by its drawing.
+static u32 s_ulKeptColours[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
 
 // Source column of each output column (x SX / W), index of each line's
 // first source pixel (y SY / H source rows) and which of regions 1 to 4
@@ -261,6 +268,7 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
     p.y = y;
     p.n = 0;
     p.run = p.own;
+    p.keptLo = p.keptHi = 0;
     const s32 mask = f.regions[y];
     RGBRunSet &rs = s_runSet[mask];
     if (mask != rs.mask)
@@ -337,7 +345,10 @@ static void RGBFetchPlanned(const RGBFrame &f, const RGBLinePlan &p, const SoftR
 
 static void RGBDraw(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKernels &K)
 {
-    if (!f.bDirect)
+    const u32 *colours = s_ulRowColours;
+    if (p.keptHi > p.keptLo)
+        colours = s_ulKeptColours + (s64)p.y * f.W;
+    else if (!f.bDirect)
         RGBFetchPlanned(f, p, K);
     const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
     for (s32 i = 0; i < p.n; i++) {
@@ -348,7 +359,7 @@ static void RGBDraw(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKer
             // Converted as drawn: no colour goes through the row buffer.
             K.rgb565Over(dst, src + (p.rowIndex + r.xa) * 2, n, r.alpha, r.bKey, f.key);
         } else if (r.bWhole) {
-            K.rgb(dst, s_ulRowColours + r.xa, n, r.alpha, r.bKey, f.key);
+            K.rgb(dst, colours + r.xa, n, r.alpha, r.bKey, f.key);
         } else {
             // Reaches outside video memory: only the readable pixels.
             u32 colours[ZKT_MAX_OUT_W];
@@ -452,6 +463,12 @@ s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
         }
         cover[n++] = r.xa;
         cover[n++] = r.xb;
+    }
+    if (fetched) {
+        memcpy(s_ulKeptColours + (s64)y * s_rgb.W + s_nRowLo, s_ulRowColours + s_nRowLo,
+               sizeof(u32) * (size_t)(s_nRowHi - s_nRowLo));
+        p.keptLo = s_nRowLo;
+        p.keptHi = s_nRowHi;
     }
     return n / 2;
 }
