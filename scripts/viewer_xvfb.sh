@@ -21,7 +21,7 @@ docs=${4:+$(realpath "$4")}
 
 if [ -z "${VORN_IN_XVFB:-}" ]; then
   # A display number of its own, so that runs side by side do not race.
-  VORN_IN_XVFB=1 exec xvfb-run -a -n $((200 + RANDOM % 600)) -s "-screen 0 2000x1200x24" "$0" "$@"
+  VORN_IN_XVFB=1 exec xvfb-run -a -n $((200 + RANDOM % 600)) -s "-screen 0 2000x1200x24 -noreset" "$0" "$@"
 fi
 
 # The system's Python, which has PIL, ahead of any other on the path.

@@ -10,7 +10,7 @@ out=$(realpath -m "${2:-docs/window.png}")
 wait_s="${3:-20}"
 
 if [ -z "${VORN_IN_XVFB:-}" ]; then
-  VORN_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$exe" "$out" "$wait_s"
+  VORN_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$exe" "$out" "$wait_s"
 fi
 
 unset SDL_VIDEODRIVER

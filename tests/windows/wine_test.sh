@@ -17,7 +17,7 @@ done
 
 if [ -z "${VORN_IN_XVFB:-}" ]; then
   # A display number of its own, so that runs side by side do not race.
-  VORN_IN_XVFB=1 exec xvfb-run -a -n $((200 + RANDOM % 600)) -s "-screen 0 1024x768x24" "$0" "$@"
+  VORN_IN_XVFB=1 exec xvfb-run -a -n $((200 + RANDOM % 600)) -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
 fi
 
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
