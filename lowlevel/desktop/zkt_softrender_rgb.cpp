@@ -45,9 +45,9 @@ struct RGBRun {
 struct RGBLinePlan {
     s32 y, n;
     s64 rowIndex;
-    // Columns keptLo to keptHi - 1 of the line's source colours, fetched
-    // while planning (for the key) and kept for its drawing.
-    s32 keptLo, keptHi;
+    // The line's source colours when planning fetched them (for the key),
+    // kept for its drawing; null otherwise.
+    const u32 *colours;
     const RGBRun *run; // own or the line's run set's
     RGBRun own[ZKT_RGB_MAX_RUNS];
 };
@@ -67,16 +67,16 @@ struct RGBRunSet {
 
 static RGBRunSet s_runSet[16];
 
-// The source colours of output columns s_nRowLo to s_nRowHi - 1 of
-// source row s_lRow (-1: none yet this frame). TV lines come in pairs on
-// one source row, so the second of a pair fetches nothing.
+// Source colours by output column. Drawing fetches into one row; planning
+// into a row per line, as every line is planned before any is drawn.
 static u32 s_ulRowColours[ZKT_MAX_OUT_W];
+static u32 s_ulKeptColours[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
+// The last row fetched: output columns s_nRowLo to s_nRowHi - 1 of source
+// row s_lRow (-1: none yet this frame) at s_pRow. TV lines come in pairs
+// on one source row, so the second of a pair fetches nothing.
+static const u32 *s_pRow;
 static s64 s_lRow = -1;
 static s32 s_nRowLo, s_nRowHi;
-// Rows fetched while planning, line by line: every line is planned
-// before any is drawn, so the one-row buffer above no longer holds a
-// line's row by its drawing.
-static u32 s_ulKeptColours[ZKT_MAX_OUT_W * ZKT_MAX_OUT_H];
 
 // Source column of each output column (x SX / W), index of each line's
 // first source pixel (y SY / H source rows) and which of regions 1 to 4
@@ -268,7 +268,7 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
     p.y = y;
     p.n = 0;
     p.run = p.own;
-    p.keptLo = p.keptHi = 0;
+    p.colours = nullptr;
     const s32 mask = f.regions[y];
     RGBRunSet &rs = s_runSet[mask];
     if (mask != rs.mask)
@@ -300,18 +300,18 @@ static void RGBPlan(const RGBFrame &f, s32 y, RGBLinePlan &p)
 }
 
 // Source colours for output columns xa to xb - 1, all inside video memory.
-static void RGBFetchRow(const RGBFrame &f, s64 rowIndex, s32 xa, s32 xb, const SoftRenderKernels &K)
+static void RGBFetchRow(u32 *row, const RGBFrame &f, s64 rowIndex, s32 xa, s32 xb, const SoftRenderKernels &K)
 {
     const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
     const s32 n = xb - xa;
-    u32 *out = s_ulRowColours + xa;
+    u32 *out = row + xa;
     if (f.depth == 16 && f.bStraight) {
         K.rgb565(out, src + (rowIndex + xa) * 2, n);
     } else if (f.depth == 16 && f.bDouble) {
         // From an even column, which shows the same source column as the
         // odd one after it.
         const s32 x0 = xa & ~1;
-        K.rgb565Double(s_ulRowColours + x0, src + (rowIndex + x0 / 2) * 2, xb - x0);
+        K.rgb565Double(row + x0, src + (rowIndex + x0 / 2) * 2, xb - x0);
     } else if (f.depth == 16 && f.bWiden) {
         // Each source pixel converted once, then repeated.
         u32 wide[ZKT_MAX_OUT_W + 8];
@@ -324,8 +324,9 @@ static void RGBFetchRow(const RGBFrame &f, s64 rowIndex, s32 xa, s32 xb, const S
     }
 }
 
-// The source colours of the plan's runs that lie wholly in video memory.
-static void RGBFetchPlanned(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKernels &K)
+// The source colours of the plan's runs that lie wholly in video memory,
+// by output column: fetched into row unless the last row fetched has them.
+static const u32 *RGBFetchPlanned(u32 *row, const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKernels &K)
 {
     // The columns of those runs; the bytes of any column between two of
     // them lie between theirs, so are readable too.
@@ -336,20 +337,20 @@ static void RGBFetchPlanned(const RGBFrame &f, const RGBLinePlan &p, const SoftR
             hi = p.run[i].xb;
         }
     if (lo < hi && !(p.rowIndex == s_lRow && s_nRowLo <= lo && hi <= s_nRowHi)) {
-        RGBFetchRow(f, p.rowIndex, lo, hi, K);
+        RGBFetchRow(row, f, p.rowIndex, lo, hi, K);
+        s_pRow = row;
         s_lRow = p.rowIndex;
         s_nRowLo = lo;
         s_nRowHi = hi;
     }
+    return s_pRow;
 }
 
 static void RGBDraw(const RGBFrame &f, const RGBLinePlan &p, const SoftRenderKernels &K)
 {
-    const u32 *colours = s_ulRowColours;
-    if (p.keptHi > p.keptLo)
-        colours = s_ulKeptColours + (s64)p.y * f.W;
-    else if (!f.bDirect)
-        RGBFetchPlanned(f, p, K);
+    const u32 *colours = p.colours;
+    if (!colours && !f.bDirect)
+        colours = RGBFetchPlanned(s_ulRowColours, f, p, K);
     const u8 *src = g_GP2X_VIDEO_BASE_PTR + f.base;
     for (s32 i = 0; i < p.n; i++) {
         const RGBRun &r = p.run[i];
@@ -408,12 +409,12 @@ void ZKT_SoftRenderRGBLine(s32 y, const SoftRenderKernels &K)
 #if defined(__GNUC__) && !defined(__clang__)
 __attribute__((optimize("tree-vectorize")))
 #endif
-static bool RGBKeyHit(u32 key, s32 xa, s32 xb)
+static bool RGBKeyHit(const u32 *row, u32 key, s32 xa, s32 xb)
 {
     const u32 kv = ((key & 0xFF) << 16) | (key & 0xFF00) | ((key >> 16) & 0xFF);
     u32 hit = 0;
     for (s32 x = xa; x < xb; x++)
-        hit |= s_ulRowColours[x] == kv;
+        hit |= row[x] == kv;
     return hit != 0;
 }
 
@@ -446,7 +447,6 @@ s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
     // never matches, or none of the run's colours matching it): every
     // pixel replaced.
     const bool bKeyMatches = !(s_rgb.key >> 24);
-    bool fetched = false;
     for (s32 i = 0; i < p.n; i++) {
         const RGBRun &r = p.run[i];
         if (r.alpha != 15 || !r.bWhole)
@@ -455,20 +455,13 @@ s32 ZKT_SoftRenderRGBPlanLine(s32 y, s32 *cover, const SoftRenderKernels &K)
             if (RGBKeyHit565(g_GP2X_VIDEO_BASE_PTR + s_rgb.base + (p.rowIndex + r.xa) * 2, s_rgb.key, r.xb - r.xa))
                 continue;
         } else if (r.bKey && bKeyMatches) {
-            if (!fetched)
-                RGBFetchPlanned(s_rgb, p, K);
-            fetched = true;
-            if (RGBKeyHit(s_rgb.key, r.xa, r.xb))
+            if (!p.colours)
+                p.colours = RGBFetchPlanned(s_ulKeptColours + (s64)y * s_rgb.W, s_rgb, p, K);
+            if (RGBKeyHit(p.colours, s_rgb.key, r.xa, r.xb))
                 continue;
         }
         cover[n++] = r.xa;
         cover[n++] = r.xb;
-    }
-    if (fetched) {
-        memcpy(s_ulKeptColours + (s64)y * s_rgb.W + s_nRowLo, s_ulRowColours + s_nRowLo,
-               sizeof(u32) * (size_t)(s_nRowHi - s_nRowLo));
-        p.keptLo = s_nRowLo;
-        p.keptHi = s_nRowHi;
     }
     return n / 2;
 }
